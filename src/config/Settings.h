@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <map>
+#include <string>
+
+// The typed settings: one value per key of "config.ini", holding its default
+// until the file has been read. Only the window creation writes any of them
+// afterwards (the full-screen size).
+struct TypedSettings {
+    bool fullscreen = true;
+    bool VSync = true;
+    bool infiniteTerrain = true;
+    bool instantStart = true;
+    uint32_t windowWidth = 1280;
+    uint32_t windowHeight = 720;
+    float screenNear = 0.25f;
+    float screenDepth = 1024.0f;
+    float fieldOfView = 90.0f;
+    float GUIUpdate = 256.0f;
+    float fontSize = 16.0f;
+    std::string fontImageFilename = "bin\\font\\font.dds";
+    std::string fontShaderName = "bin\\shader\\Font";
+    std::string fontInfoFilename = "bin\\font\\fontInfo.txt";
+    float startTime = 24000.0f;
+    float timeScale = 600.0f;
+    float updateTime = 10.0f;
+    std::string mapSeed = "voxmere";
+    std::string cubeShaderName = "bin\\shader\\Cube";
+    float voxelSize = 1.0f;
+    int32_t chunkWidth = 32;
+    int32_t chunkHeight = 128;
+    uint32_t terrainWidth = 512;
+    int32_t loadSpeed = 32000;
+    int32_t updateSpeed = 64000;
+    int32_t mapGenerationMethod = 1;
+};
+
+// The process-wide typed settings, read by every subsystem.
+TypedSettings& Config();
+
+// The key/value store of "config.ini". Keys are case-sensitive; the first
+// occurrence of a key in the file wins.
+class Settings {
+public:
+    // The first call reads "config.ini" from the working directory and loads
+    // every typed setting into Config().
+    static Settings& Instance();
+
+    bool LoadFile(const std::string& path);
+    void Load(std::istream& in);
+
+    std::string GetString(const std::string& key, const std::string& fallback) const;
+    int32_t GetInt(const std::string& key, int32_t fallback) const;
+    uint32_t GetUnsigned(const std::string& key, uint32_t fallback) const;
+    float GetFloat(const std::string& key, float fallback) const;
+    bool GetBool(const std::string& key) const;
+    char GetChar(const std::string& key) const;
+
+    // Converts every known key into its typed value; absent keys keep the
+    // values already in `out`.
+    void LoadTypedSettings(TypedSettings& out) const;
+
+    bool Contains(const std::string& key) const { return values_.count(key) != 0; }
+
+private:
+    std::map<std::string, std::string> values_;
+};
+
+// Opens a settings path on this platform: a backslash separates folders.
+std::string NativePath(const std::string& settingsPath);

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+class RenderDevice;
+
+// A window message, translated from the platform's events.
+struct Message {
+    enum class Type { None, Quit, Destroy, KeyDown, KeyUp, MouseMove, Other };
+    Type type = Type::None;
+    int32_t virtualKey = 0;  // KeyDown, KeyUp: the Windows virtual-key code
+    int32_t quitCode = 0;    // Quit
+};
+
+struct WindowDesc {
+    const char* title = "";
+    int32_t x = 0;
+    int32_t y = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool fullscreen = false;
+};
+
+// The operating-system services Core uses: window, messages, cursor, timer and
+// the render device. The SDL2 implementation lives in this folder; tests
+// provide fakes.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    virtual bool Initialize() = 0;  // registers what windows need
+    virtual void Shutdown() = 0;    // unregisters it; harmless when never initialised
+    virtual bool GetScreenSize(uint32_t& width, uint32_t& height) = 0;
+    virtual bool CreateMainWindow(const WindowDesc& desc) = 0;  // hidden until shown
+    virtual void FocusWindow() = 0;
+    virtual void HideCursor() = 0;
+    virtual void ShowMainWindow() = 0;
+    virtual void DestroyMainWindow() = 0;  // harmless when there is none
+
+    // Takes at most one pending message; false when the queue is empty.
+    virtual bool PeekMessage(Message& out) = 0;
+    virtual void PostQuit(int32_t code) = 0;
+
+    virtual void GetCursorPosition(int32_t& x, int32_t& y) = 0;  // screen coordinates
+    virtual void SetCursorPosition(int32_t x, int32_t y) = 0;
+
+    virtual int64_t PerformanceFrequency() = 0;
+    virtual int64_t PerformanceCounter() = 0;
+
+    // A render device bound to the main window; the device is created by
+    // RenderDevice::CreateDeviceAndSwapChain.
+    virtual std::unique_ptr<RenderDevice> CreateRenderDevice() = 0;
+};
