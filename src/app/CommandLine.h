@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The program's own command-line options.
+struct RunOptions {
+    int64_t frames = -1;       // end the main loop after this many frames; -1 runs until quit
+    float fixedDt = -1.0f;     // every frame takes this many seconds; negative uses the timer
+    std::string tracePath;     // CSV file with one row per frame
+    std::string screenshotPath;  // PNG of the last frame
+    std::string inputPath;     // replayed input instead of keyboard and mouse
+    bool noDialogs = false;    // failures go to stderr only
+};
+
+enum class CommandLineResult { Run, Help, Invalid };
+
+CommandLineResult ParseCommandLine(int argc, const char* const* argv, RunOptions& options, std::string& error);
+
+const char* UsageText();

@@ -1,0 +1,462 @@
+#include "app/Core.h"
+
+#include <chrono>
+#include <utility>
+#include <cstdio>
+#include <vector>
+
+#include "app/FrameStatistics.h"
+#include "app/WindowPlacement.h"
+#include "config/Settings.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/Screenshot.h"
+#include "input/Input.h"
+#include "input/InputState.h"
+#include "platform/Platform.h"
+#include "player/Camera.h"
+#include "player/Player.h"
+#include "text/OverlayRegistry.h"
+#include "text/TextOverlay.h"
+#include "world/VoxelWorld.h"
+
+namespace {
+
+constexpr const char* kWindowTitle = "Voxmere (2013)";
+constexpr int32_t kEscapeKey = 27;
+
+Core* g_core = nullptr;
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+template <typename T>
+void DeleteAndNull(T*& object) {
+    delete object;
+    object = nullptr;
+}
+
+}  // namespace
+
+Core* CorePointer() { return g_core; }
+
+Core::Core(Platform* platform, const RunOptions& options)
+    : platform_(platform),
+      options_(options),
+      windowCreated_(false),
+      running_(true),
+      mouseMoved_(false),
+      keyEvent_(false),
+      windowCentreX_(0),
+      windowCentreY_(0),
+      overlay_(nullptr),
+      fps_(nullptr),
+      timer_(nullptr),
+      input_(nullptr),
+      player_(nullptr),
+      clock_(nullptr),
+      graphics_(nullptr),
+      world_(nullptr),
+      clearColour_{0.6f, 0.6f, 0.6f, 1.0f},
+      worldMatrix_(Matrix4::Identity()),
+      wireframe_(false),
+      adapterLine_{},
+      frameNumber_(0),
+      lastFrameSeconds_(0.0f),
+      replaying_(false) {
+    Settings::Instance();
+}
+
+void Core::UseReplay(InputReplay replay) {
+    replay_ = std::move(replay);
+    replaying_ = true;
+}
+
+bool Core::Initialize() {
+    g_core = this;
+    if (!CreateMainWindow()) {
+        return false;
+    }
+    input_ = new Input();
+    input_->Initialize(Settings::Instance());
+    timer_ = new FrameTimer();
+    if (!StartFrameTimer()) {
+        return false;
+    }
+    fps_ = new FpsCounter();
+    clock_ = new WorldClock(Config().timeScale, Config().startTime);
+    graphics_ = new GraphicsDevice();
+    if (!graphics_->Initialize(platform_->CreateRenderDevice())) {
+        return false;
+    }
+    overlay_ = new TextOverlay();
+    if (!overlay_->Initialize(graphics_)) {
+        return false;
+    }
+    world_ = new VoxelWorld();
+    if (!world_->Initialize(graphics_->Device())) {
+        return false;
+    }
+    player_ = new Player();
+    if (!player_->Initialize(graphics_->Device(), world_)) {
+        return false;
+    }
+    FormatAdapterLine();
+    RegisterStatusLines();
+    platform_->ShowMainWindow();
+    return true;
+}
+
+bool Core::CreateMainWindow() {
+    if (!platform_->Initialize()) {
+        return false;
+    }
+    uint32_t screenWidth = 0;
+    uint32_t screenHeight = 0;
+    if (!platform_->GetScreenSize(screenWidth, screenHeight)) {
+        return false;
+    }
+    TypedSettings& settings = Config();
+    const WindowPlacement placement =
+        PlaceWindow(settings.fullscreen, screenWidth, screenHeight, settings.windowWidth, settings.windowHeight);
+    settings.windowWidth = placement.width;
+    settings.windowHeight = placement.height;
+    windowCentreX_ = placement.centreX;
+    windowCentreY_ = placement.centreY;
+
+    WindowDesc desc;
+    desc.title = kWindowTitle;
+    desc.x = placement.x;
+    desc.y = placement.y;
+    desc.width = placement.width;
+    desc.height = placement.height;
+    desc.fullscreen = settings.fullscreen;
+    if (!platform_->CreateMainWindow(desc)) {
+        return false;
+    }
+    windowCreated_ = true;
+    platform_->FocusWindow();
+    platform_->HideCursor();
+    return true;
+}
+
+bool Core::StartFrameTimer() {
+    timer_->frequency = platform_->PerformanceFrequency();
+    if (timer_->frequency == 0) {
+        return false;
+    }
+    timer_->countsPerMs = static_cast<float>(timer_->frequency) / 1000.0f;
+    timer_->lastCount = platform_->PerformanceCounter();
+    return true;
+}
+
+void Core::FormatAdapterLine() {
+    std::snprintf(adapterLine_, sizeof adapterLine_, "using %s with %i MB memory", graphics_->AdapterName(),
+                  graphics_->VideoMemoryMb());
+}
+
+void Core::RegisterStatusLines() {
+    static TSpecificCallback<Core> callback(this, &Core::DebugLines);
+    RegisterCallback(&callback);
+
+    struct FixedLine {
+        uint32_t id;
+        const char* format;
+        const char* argument;
+        int maximumLength;
+        uint32_t y;
+    };
+    const FixedLine fixedLines[] = {
+        {0, "%s", kWindowTitle, 32, 10},
+        {1, "%s", adapterLine_, 64, 30},
+        {3, "seed: %s", Config().mapSeed.c_str(), 32, 90},
+    };
+    for (const FixedLine& fixed : fixedLines) {
+        OverlayLine line;
+        line.id = fixed.id;
+        std::snprintf(line.text, sizeof line.text, fixed.format, fixed.argument);
+        line.maximumLength = fixed.maximumLength;
+        line.x = 10;
+        line.y = fixed.y;
+        QueueLine(line);
+    }
+}
+
+int Core::Run() {
+    timer_->lastCount = platform_->PerformanceCounter();
+    timer_->frameTime = 0.0f;
+    if (!options_.tracePath.empty()) {
+        trace_.Open(options_.tracePath);
+    }
+    int32_t exitCode = 0;
+    while (running_) {
+        Message message;
+        if (platform_->PeekMessage(message)) {
+            if (message.type == Message::Type::Quit) {
+                running_ = false;
+                exitCode = message.quitCode;
+            } else {
+                WindowProcedure(message);
+            }
+            continue;
+        }
+        RunFrame();
+    }
+    SaveScreenshot();
+    return exitCode;
+}
+
+void Core::RunFrame() {
+    ++frameNumber_;
+    ApplyReplayedInput();
+    ProcessInput();
+    const auto updateStart = std::chrono::steady_clock::now();
+    Update();
+    const double updateMs = MillisecondsSince(updateStart);
+    const auto renderStart = std::chrono::steady_clock::now();
+    Render();
+    const double renderMs = MillisecondsSince(renderStart);
+    WriteTraceRow(lastFrameSeconds_, updateMs, renderMs);
+    if (options_.frames >= 0 && frameNumber_ >= options_.frames) {
+        platform_->PostQuit(0);
+        options_.frames = -1;  // quit once
+    }
+}
+
+void Core::WindowProcedure(const Message& message) {
+    if (message.type == Message::Type::KeyDown && message.virtualKey == kEscapeKey) {
+        platform_->PostQuit(0);
+    }
+    if (message.type == Message::Type::Destroy) {
+        platform_->PostQuit(0);
+        return;
+    }
+    if (replaying_ && (message.type == Message::Type::KeyDown || message.type == Message::Type::KeyUp ||
+                       message.type == Message::Type::MouseMove)) {
+        return;  // recorded input stands in for the real keyboard and mouse
+    }
+    MessageHandler(message);
+}
+
+void Core::MessageHandler(const Message& message) {
+    switch (message.type) {
+    case Message::Type::KeyDown:
+        input_->KeyDown(message.virtualKey);
+        keyEvent_ = true;
+        break;
+    case Message::Type::KeyUp:
+        input_->KeyUp(message.virtualKey);
+        keyEvent_ = true;
+        break;
+    case Message::Type::MouseMove: {
+        int32_t x = 0;
+        int32_t y = 0;
+        platform_->GetCursorPosition(x, y);
+        input_->MouseMoved(x, y);
+        mouseMoved_ = true;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void Core::ApplyReplayedInput() {
+    if (!replaying_) {
+        return;
+    }
+    replay_.ForEachEventOf(frameNumber_, [this](const ReplayEvent& event) {
+        Message message;
+        switch (event.kind) {
+        case ReplayEvent::Kind::KeyDown:
+        case ReplayEvent::Kind::KeyUp:
+            message.type = event.kind == ReplayEvent::Kind::KeyDown ? Message::Type::KeyDown : Message::Type::KeyUp;
+            message.virtualKey = event.virtualKey;
+            if (message.type == Message::Type::KeyDown && message.virtualKey == kEscapeKey) {
+                platform_->PostQuit(0);
+            }
+            MessageHandler(message);
+            break;
+        case ReplayEvent::Kind::Mouse:
+            input_->MouseMoved(windowCentreX_ + event.dx, windowCentreY_ + event.dy);
+            mouseMoved_ = true;
+            break;
+        }
+    });
+}
+
+void Core::ProcessInput() {
+    if (keyEvent_) {
+        ApplyFiredAction();
+        const MovementIntents intents = input_->Intents();
+        player_->SetIntents(intents.forward, intents.backward, intents.left, intents.right, intents.up, intents.down);
+        keyEvent_ = false;
+    }
+    if (mouseMoved_) {
+        player_->Look(input_->CursorX() - windowCentreX_, input_->CursorY() - windowCentreY_);
+        if (!replaying_) {
+            platform_->SetCursorPosition(windowCentreX_, windowCentreY_);
+        }
+        mouseMoved_ = false;
+    }
+}
+
+void Core::ApplyFiredAction() {
+    switch (input_->FiredAction()) {
+    case InputAction::ToggleDebugOutput:
+        DebugOutput() = !DebugOutput();
+        break;
+    case InputAction::ToggleWireframe:
+        wireframe_ = !wireframe_;
+        break;
+    case InputAction::ToggleFlyMode:
+        player_->ToggleFlight();
+        break;
+    case InputAction::ToggleCollision:
+        player_->ToggleCollision();
+        break;
+    case InputAction::Jump:
+        player_->Jump();
+        break;
+    case InputAction::None:
+        break;
+    }
+}
+
+float Core::MeasureFrameTime() {
+    const int64_t now = platform_->PerformanceCounter();
+    timer_->frameTime = static_cast<float>(now - timer_->lastCount) / timer_->countsPerMs;
+    timer_->lastCount = now;
+    if (options_.fixedDt > 0.0f) {
+        timer_->frameTime = options_.fixedDt * 1000.0f;
+        return options_.fixedDt;
+    }
+    return timer_->frameTime * 0.001f;
+}
+
+void Core::Update() {
+    const float seconds = MeasureFrameTime();
+    lastFrameSeconds_ = seconds;
+    fps_->AddSample(seconds);
+    clock_->Advance(seconds);
+    player_->Update(seconds);
+    if (overlay_->AddElapsed(seconds)) {
+        overlay_->Update(graphics_);
+    }
+    const Vec3 position = player_->Position();
+    world_->Update(position.x, position.y, position.z);
+}
+
+void Core::Render() {
+    RenderDevice& device = *graphics_->Device();
+    graphics_->BeginFrame(clearColour_);
+    const Camera& camera = player_->GetCamera();
+    viewMatrix_ = camera.View();
+    orthoMatrix_ = camera.Orthographic();
+    projectionMatrix_ = camera.Projection();
+    player_->GetCamera().Upload(device);
+    graphics_->SetRasterMode(wireframe_ ? RasterMode::Wireframe : RasterMode::Solid);
+    world_->Render(device, worldMatrix_, viewMatrix_, projectionMatrix_);
+    overlay_->Render(graphics_, worldMatrix_, orthoMatrix_);
+    graphics_->EndFrame();
+}
+
+short Core::DebugLines(OverlayLine* lines) {
+    const Vec3 position = player_->Position();
+    FormatFpsText(fps_->Average(), lines[0].text);
+    FormatPositionText(position.x, position.y, position.z, lines[1].text);
+    FormatSwitchText("flight mode %s", player_->IsFlying(), lines[2].text);
+    FormatSwitchText("collision detection %s", player_->HasCollision(), lines[3].text);
+    FormatClockText(clock_->TimeOfDay(), lines[4].text);
+    const struct {
+        uint32_t id;
+        int maximumLength;
+        uint32_t x;
+        uint32_t y;
+    } placement[5] = {
+        {2, 32, 10, 50}, {5, 32, 10, 130}, {6, 32, 10, 150}, {7, 32, 10, 170}, {8, 16, Config().windowWidth - 100, 10},
+    };
+    for (int i = 0; i < 5; ++i) {
+        lines[i].id = placement[i].id;
+        lines[i].maximumLength = placement[i].maximumLength;
+        lines[i].x = placement[i].x;
+        lines[i].y = placement[i].y;
+    }
+    return 5;
+}
+
+void Core::WriteTraceRow(float seconds, double updateMs, double renderMs) {
+    if (!trace_.IsOpen()) {
+        return;
+    }
+    TraceRow row;
+    row.frame = frameNumber_;
+    row.dt = seconds;
+    row.updateMs = updateMs;
+    row.renderMs = renderMs;
+    const Vec3 position = player_->Position();
+    const Vec3 velocity = player_->Velocity();
+    row.position[0] = position.x;
+    row.position[1] = position.y;
+    row.position[2] = position.z;
+    row.velocity[0] = velocity.x;
+    row.velocity[1] = velocity.y;
+    row.velocity[2] = velocity.z;
+    row.onGround = player_->IsOnGround();
+    row.flying = player_->IsFlying();
+    row.collision = player_->HasCollision();
+    trace_.Write(row);
+}
+
+void Core::SaveScreenshot() {
+    if (options_.screenshotPath.empty() || graphics_ == nullptr || graphics_->Device() == nullptr) {
+        return;
+    }
+    std::vector<uint8_t> rgba;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    if (!graphics_->Device()->ReadFrame(rgba, width, height) ||
+        !SavePng(options_.screenshotPath.c_str(), rgba, width, height)) {
+        std::fprintf(stderr, "could not save the screenshot %s\n", options_.screenshotPath.c_str());
+        return;
+    }
+    std::fprintf(stderr, "screenshot saved to %s\n", options_.screenshotPath.c_str());
+}
+
+void Core::Shutdown() {
+    if (overlay_ != nullptr) {
+        overlay_->Shutdown();
+        DeleteAndNull(overlay_);
+    }
+    if (world_ != nullptr) {
+        world_->Shutdown();
+        DeleteAndNull(world_);
+    }
+    DeleteAndNull(input_);
+    DeleteAndNull(timer_);
+    DeleteAndNull(fps_);
+    DeleteAndNull(clock_);
+    if (player_ != nullptr) {
+        if (graphics_ != nullptr && graphics_->Device() != nullptr) {
+            player_->GetCamera().Release(*graphics_->Device());
+        }
+        DeleteAndNull(player_);
+    }
+    if (graphics_ != nullptr) {
+        graphics_->Shutdown();
+        DeleteAndNull(graphics_);
+    }
+    DestroyMainWindow();
+    g_core = nullptr;
+}
+
+void Core::DestroyMainWindow() {
+    platform_->DestroyMainWindow();
+    platform_->Shutdown();
+    windowCreated_ = false;
+}
+
+Core::Objects Core::ExistingObjects() const {
+    return {windowCreated_, input_ != nullptr,   timer_ != nullptr, fps_ != nullptr,   clock_ != nullptr,
+            graphics_ != nullptr, overlay_ != nullptr, world_ != nullptr, player_ != nullptr};
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <cstdint>
+
+#include "app/CommandLine.h"
+#include "app/FrameTrace.h"
+#include "app/InputReplay.h"
+#include "graphics/Matrix.h"
+
+class Platform;
+struct Message;
+class Input;
+class FpsCounter;
+class WorldClock;
+class GraphicsDevice;
+class TextOverlay;
+class VoxelWorld;
+class Player;
+struct OverlayLine;
+
+// Measures the duration of each frame with the high-resolution counter.
+struct FrameTimer {
+    int64_t frequency = 0;
+    int64_t lastCount = 0;
+    float countsPerMs = 0.0f;
+    float frameTime = 0.0f;  // milliseconds
+};
+
+// The application: creates every subsystem in a fixed order, runs the main
+// loop (one message per pass, a frame when the queue is empty) and tears
+// everything down again.
+class Core {
+public:
+    // Loads the settings; creates nothing else.
+    Core(Platform* platform, const RunOptions& options);
+    Core(const Core&) = delete;
+    Core& operator=(const Core&) = delete;
+
+    // Feeds recorded input instead of the keyboard and mouse.
+    void UseReplay(InputReplay replay);
+
+    bool Initialize();
+    int Run();
+    void Shutdown();  // safe after a failed or partial start
+
+    void ProcessInput();
+    void Update();
+    void Render();
+
+    // The window procedure: Escape and the window's destruction quit.
+    void WindowProcedure(const Message& message);
+    void MessageHandler(const Message& message);
+    short DebugLines(OverlayLine* lines);
+
+    // Which owned objects exist, for tests of the start-up and shutdown.
+    struct Objects {
+        bool window, input, timer, fps, clock, graphics, overlay, world, player;
+    };
+    Objects ExistingObjects() const;
+    bool IsWireframe() const { return wireframe_; }
+    const Player* GetPlayer() const { return player_; }
+
+private:
+    bool CreateMainWindow();
+    void DestroyMainWindow();
+    bool StartFrameTimer();
+    void FormatAdapterLine();
+    void RegisterStatusLines();
+    float MeasureFrameTime();
+    void RunFrame();
+    void ApplyReplayedInput();
+    void ApplyFiredAction();
+    void WriteTraceRow(float seconds, double updateMs, double renderMs);
+    void SaveScreenshot();
+
+    Platform* platform_;
+    RunOptions options_;
+    bool windowCreated_;
+    bool running_;
+    bool mouseMoved_;
+    bool keyEvent_;
+    int32_t windowCentreX_;
+    int32_t windowCentreY_;
+    TextOverlay* overlay_;
+    FpsCounter* fps_;
+    FrameTimer* timer_;
+    Input* input_;
+    Player* player_;
+    WorldClock* clock_;
+    GraphicsDevice* graphics_;
+    VoxelWorld* world_;
+    float clearColour_[4];
+    Matrix4 viewMatrix_;
+    Matrix4 worldMatrix_;
+    Matrix4 orthoMatrix_;
+    Matrix4 projectionMatrix_;
+    bool wireframe_;
+    char adapterLine_[256];
+
+    int64_t frameNumber_;
+    float lastFrameSeconds_;
+    InputReplay replay_;
+    bool replaying_;
+    FrameTrace trace_;
+};
+
+// The one Core, for the window procedure; set by Initialize, cleared by Shutdown.
+Core* CorePointer();

@@ -1,0 +1,40 @@
+#include "app/FrameStatistics.h"
+
+#include <cstdio>
+
+void FpsCounter::AddSample(float seconds) {
+    sum_ = (sum_ - samples_[index_]) + seconds;
+    samples_[index_] = seconds;
+    index_ = index_ + 1 == 10 ? 0 : index_ + 1;
+    average_ = sum_ / 10.0f;
+}
+
+void WorldClock::Advance(float seconds) {
+    timeOfDay_ = timeScale_ * seconds + timeOfDay_;
+    // The part beyond midnight is dropped, not carried over.
+    if (timeOfDay_ > 86400.0f) {
+        timeOfDay_ = 0.0f;
+    }
+}
+
+void FormatFpsText(float averageSeconds, char (&text)[128]) {
+    const int fps = averageSeconds > 0.0f ? static_cast<int>(1.0f / averageSeconds) : 0;
+    std::snprintf(text, sizeof text, "FPS %i (%.4f ms)", fps, static_cast<double>(averageSeconds * 1000.0f));
+}
+
+void FormatPositionText(float x, float y, float z, char (&text)[128]) {
+    std::snprintf(text, sizeof text, "position %5.fx %5.fy %5.fz", static_cast<double>(x), static_cast<double>(y),
+                  static_cast<double>(z));
+}
+
+void FormatSwitchText(const char* format, bool on, char (&text)[128]) {
+    std::snprintf(text, sizeof text, format, on ? "TRUE" : "FALSE");
+}
+
+void FormatClockText(float timeOfDay, char (&text)[128]) {
+    const int hours = static_cast<int>(timeOfDay) / 3600;
+    const float rest = timeOfDay - static_cast<float>(hours * 3600);
+    const int minutes = static_cast<int>(rest) / 60;
+    const int seconds = static_cast<int>(rest - static_cast<float>(minutes * 60));
+    std::snprintf(text, sizeof text, "Time: %02i:%02i:%02i", hours, minutes, seconds);
+}

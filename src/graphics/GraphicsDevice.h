@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "graphics/RenderDevice.h"
+
+enum class RasterMode : int { Solid = 1, Wireframe = 2 };
+
+// Owns the render device with its swap chain, render target and depth buffer,
+// the depth-stencil, blend and rasterizer states and the viewport, and knows
+// the adapter's name and video memory.
+class GraphicsDevice {
+public:
+    GraphicsDevice();
+    ~GraphicsDevice();
+
+    // Takes ownership of the backend and starts it on the main window.
+    // Shows its own message on failure.
+    bool Initialize(std::unique_ptr<RenderDevice> backend);
+    void Shutdown();
+
+    RenderDevice* Device() const { return device_.get(); }
+    const char* AdapterName() const { return adapterName_; }
+    int VideoMemoryMb() const { return videoMemoryMb_; }
+
+    void BeginFrame(const float colour[4]);
+    void EndFrame();
+    void SetRasterMode(RasterMode mode);
+    void ToggleOverlayStates();
+
+private:
+    bool overlayStatesActive_;
+    int videoMemoryMb_;
+    char adapterName_[128];
+    std::unique_ptr<RenderDevice> device_;
+    bool deviceCreated_;
+    Viewport viewport_;
+    bool renderTargetCreated_;
+    RasterMode currentRasterMode_;
+    RasterizerStateHandle solidState_;
+    RasterizerStateHandle wireframeState_;
+    bool depthBufferCreated_;
+    bool depthStencilViewCreated_;
+    DepthStencilStateHandle depthEnabledState_;
+    DepthStencilStateHandle depthDisabledState_;
+    BlendStateHandle alphaEnabledState_;
+    BlendStateHandle alphaDisabledState_;
+};

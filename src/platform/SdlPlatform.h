@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+struct SDL_Window;
+
+// The platform on SDL2: one OpenGL window, its events as messages, the
+// high-resolution counter and the global cursor.
+class SdlPlatform : public Platform {
+public:
+    SdlPlatform() = default;
+    ~SdlPlatform() override;
+
+    bool Initialize() override;
+    void Shutdown() override;
+    bool GetScreenSize(uint32_t& width, uint32_t& height) override;
+    bool CreateMainWindow(const WindowDesc& desc) override;
+    void FocusWindow() override;
+    void HideCursor() override;
+    void ShowMainWindow() override;
+    void DestroyMainWindow() override;
+    bool PeekMessage(Message& out) override;
+    void PostQuit(int32_t code) override;
+    void GetCursorPosition(int32_t& x, int32_t& y) override;
+    void SetCursorPosition(int32_t x, int32_t y) override;
+    int64_t PerformanceFrequency() override;
+    int64_t PerformanceCounter() override;
+    std::unique_ptr<RenderDevice> CreateRenderDevice() override;
+
+private:
+    bool initialized_ = false;
+    SDL_Window* window_ = nullptr;
+    int32_t quitCode_ = 0;
+};
+
+// Shows failures in a message box as well as on stderr.
+void InstallMessageBoxSink();
