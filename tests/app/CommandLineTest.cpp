@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/InputReplay.h"
+
+namespace {
+CommandLineResult ParseArgs(std::vector<const char*> args, RunOptions& options, std::string& error) {
+    args.insert(args.begin(), "voxmere");
+    return ParseCommandLine(static_cast<int>(args.size()), args.data(), options, error);
+}
+}  // namespace
+
+TEST(CommandLine, ReadsEveryOption) {
+    RunOptions options;
+    std::string error;
+    ASSERT_EQ(ParseArgs({"--frames", "30", "--fixed-dt", "0.0166667", "--trace", "t.csv", "--screenshot", "s.png",
+                         "--input", "walk.txt", "--no-dialogs"},
+                        options, error),
+              CommandLineResult::Run);
+    EXPECT_EQ(options.frames, 30);
+    EXPECT_FLOAT_EQ(options.fixedDt, 0.0166667f);
+    EXPECT_EQ(options.tracePath, "t.csv");
+    EXPECT_EQ(options.screenshotPath, "s.png");
+    EXPECT_EQ(options.inputPath, "walk.txt");
+    EXPECT_TRUE(options.noDialogs);
+}
+
+TEST(CommandLine, DefaultsRunUntilQuitWithMeasuredTime) {
+    RunOptions options;
+    std::string error;
+    ASSERT_EQ(ParseArgs({}, options, error), CommandLineResult::Run);
+    EXPECT_EQ(options.frames, -1);
+    EXPECT_LT(options.fixedDt, 0.0f);
+    EXPECT_FALSE(options.noDialogs);
+}
+
+TEST(CommandLine, RejectsBadOptionsAndValues) {
+    const std::vector<std::vector<const char*>> bad = {
+        {"--bogus"}, {"--frames"}, {"--frames", "ten"}, {"--frames", "-1"}, {"--fixed-dt", "0"},
+        {"--fixed-dt", "abc"}, {"--trace", ""}, {"extra"},
+    };
+    for (const auto& args : bad) {
+        RunOptions options;
+        std::string error;
+        EXPECT_EQ(ParseArgs(args, options, error), CommandLineResult::Invalid) << args[0];
+        EXPECT_FALSE(error.empty());
+    }
+    RunOptions options;
+    std::string error;
+    EXPECT_EQ(ParseArgs({"--frames", "3", "--help"}, options, error), CommandLineResult::Help);
+}
+
+TEST(InputReplay, EventsComeOutPerFrameInFileOrder) {
+    InputReplay replay;
+    std::string error;
+    ASSERT_TRUE(replay.Parse("# a walk\n1 keydown 87\n\n1 mouse 10 -5\r\n3 keyup 87\n3 mouse 1 1\n", error)) << error;
+    EXPECT_EQ(replay.EventCount(), 4u);
+
+    std::vector<ReplayEvent> seen;
+    const auto collect = [&seen](const ReplayEvent& event) { seen.push_back(event); };
+    replay.ForEachEventOf(1, collect);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].kind, ReplayEvent::Kind::KeyDown);
+    EXPECT_EQ(seen[0].virtualKey, 87);
+    EXPECT_EQ(seen[1].kind, ReplayEvent::Kind::Mouse);
+    EXPECT_EQ(seen[1].dx, 10);
+    EXPECT_EQ(seen[1].dy, -5);
+    seen.clear();
+    replay.ForEachEventOf(2, collect);
+    EXPECT_TRUE(seen.empty());
+    replay.ForEachEventOf(3, collect);
+    EXPECT_EQ(seen.size(), 2u);
+}
+
+TEST(InputReplay, BadLinesNameTheirLineNumber) {
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {"1 keydown 87\nwalk forward\n", "2:"},
+        {"0 keydown 87\n", "1:"},
+        {"1 keydown\n", "1:"},
+        {"1 keydown 300\n", "1:"},
+        {"1 mouse 5\n", "1:"},
+        {"1 keyup 87 extra\n", "1:"},
+        {"2 keydown 87\n1 keyup 87\n", "2:"},
+    };
+    for (const auto& [text, where] : bad) {
+        InputReplay replay;
+        std::string error;
+        EXPECT_FALSE(replay.Parse(text, error)) << text;
+        EXPECT_EQ(error.rfind(where, 0), 0u) << error;
+    }
+    InputReplay replay;
+    std::string error;
+    EXPECT_FALSE(replay.Load("no-such-file.txt", error));
+}

@@ -1,0 +1,70 @@
+# Shared helpers of the end-to-end tests. Source it; $BUILD is the build folder.
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Makes a working folder with the given config.ini text and the build's bin/.
+make_rundir() {
+  local dir
+  dir="$(mktemp -d)"
+  ln -s "$BUILD/bin" "$dir/bin"
+  printf '%s\n' "$1" > "$dir/config.ini"
+  echo "$dir"
+}
+
+# A small windowed world that starts quickly.
+SMALL_CONFIG='fullscreen=false
+VSync=false
+windowWidth=640
+windowHeight=360
+terrainWidth=128
+instantStart=false
+GUIUpdate=0.05
+moveForward=W
+moveBackward=S
+moveLeft=A
+moveRight=D
+moveUp=E
+moveDown=Q
+jump=32
+toggleFlyMode=F
+toggleCollision=C
+toggleWireframe=V
+toggleDebugOutput=G'
+
+# Waits up to 60 s for the viewer's window and prints its id.
+wait_for_window() {
+  local pid="$1" id=""
+  for _ in $(seq 1 600); do
+    id="$(xdotool search --name 'Voxmere' 2>/dev/null | head -n 1 || true)"
+    if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable'; then
+      echo "$id"
+      return 0
+    fi
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits up to 60 s for a process and prints its exit code.
+wait_exit_code() {
+  local pid="$1"
+  for _ in $(seq 1 600); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      echo $?
+      return 0
+    fi
+    sleep 0.1
+  done
+  kill "$pid" 2>/dev/null
+  echo timeout
+}
+
+# Prints the RGB of one pixel of a PNG as "r g b".
+pixel() {
+  convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
+}
