@@ -1,0 +1,94 @@
+#include "text/Font.h"
+
+#include <fstream>
+#include <string>
+
+#include "config/Settings.h"
+#include "graphics/DDSTextureLoader.h"
+
+namespace {
+// The longest texture path the font accepts.
+constexpr size_t kMaximumImagePathLength = 99;
+
+void SkipPastNextSpace(std::istream& in) {
+    char c = 0;
+    while (in.get(c) && c != ' ') {
+    }
+}
+
+void ReadGlyphRecord(std::istream& in, Glyph& glyph) {
+    SkipPastNextSpace(in);  // character code
+    SkipPastNextSpace(in);  // the character itself, a blank for the space
+    in >> glyph.left >> glyph.right >> glyph.width;
+}
+}  // namespace
+
+Font::Font() : height_(16.0f), glyphs_(nullptr), textureView_() {}
+
+Font::~Font() = default;
+
+bool Font::Initialize(RenderDevice& device) {
+    height_ = Config().fontSize;
+    const std::string imagePath = NativePath(Config().fontImageFilename);
+    if (imagePath.size() > kMaximumImagePathLength) {
+        return false;
+    }
+    if (!ReadFontInfo()) {
+        return false;
+    }
+    return LoadDdsTexture(&device, imagePath.c_str(), &textureView_) >= 0;
+}
+
+bool Font::ReadFontInfo() {
+    glyphs_.reset(new Glyph[kGlyphCount]());
+    std::ifstream in(NativePath(Config().fontInfoFilename));
+    if (!in) {
+        return false;
+    }
+    for (int i = 0; i < kGlyphCount; ++i) {
+        ReadGlyphRecord(in, glyphs_[i]);
+    }
+    return true;
+}
+
+int Font::BuildGlyphQuads(FontVertex* vertices, int glyphLimit, const char* text, float drawX, float drawY) const {
+    int written = 0;
+    for (const char* c = text; *c != '\0'; ++c) {
+        const int index = static_cast<signed char>(*c) - kFirstCode;
+        if (index == 0) {
+            drawX += kSpaceAdvance;
+            continue;
+        }
+        if (index < 0 || index >= kGlyphCount) {
+            continue;
+        }
+        if (written >= glyphLimit) {
+            break;
+        }
+        const Glyph& glyph = glyphs_[index];
+        WriteQuad(vertices + 6 * written, glyph, drawX, drawY);
+        ++written;
+        drawX += static_cast<float>(glyph.width) + 1.0f;
+    }
+    return written;
+}
+
+// Two clockwise triangles: top left, bottom right, bottom left; top left,
+// top right, bottom right.
+void Font::WriteQuad(FontVertex* quad, const Glyph& glyph, float drawX, float drawY) const {
+    const float right = drawX + static_cast<float>(glyph.width);
+    const float bottom = drawY - height_;
+    quad[0] = {drawX, drawY, 0.0f, glyph.left, 0.0f};
+    quad[1] = {right, bottom, 0.0f, glyph.right, 1.0f};
+    quad[2] = {drawX, bottom, 0.0f, glyph.left, 1.0f};
+    quad[3] = {drawX, drawY, 0.0f, glyph.left, 0.0f};
+    quad[4] = {right, drawY, 0.0f, glyph.right, 0.0f};
+    quad[5] = {right, bottom, 0.0f, glyph.right, 1.0f};
+}
+
+void Font::Shutdown(RenderDevice& device) {
+    glyphs_.reset();
+    if (textureView_) {
+        device.Release(textureView_);
+    }
+}

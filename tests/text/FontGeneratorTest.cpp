@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "GlyphAtlas.h"
+#include "GlyphRasterizer.h"
+#include "RecordingDevice.h"
+#include "TextTestFiles.h"
+#include "graphics/DDSTextureLoader.h"
+#include "text/Font.h"
+
+namespace {
+
+GlyphImage Solid(int width, int height, uint8_t value) {
+    return GlyphImage{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height, value)};
+}
+
+int LowestInkRow(const GlyphImage& glyph) {
+    for (int row = glyph.height - 1; row >= 0; --row) {
+        const auto begin = glyph.coverage.begin() + row * glyph.width;
+        if (std::any_of(begin, begin + glyph.width, [](uint8_t c) { return c != 0; })) return row;
+    }
+    return -1;
+}
+
+TEST(GlyphAtlasTest, GlyphsSitInOneRowWithAnEmptyColumnAroundEach) {
+    const GlyphAtlas atlas = PackGlyphRow({Solid(2, 3, 200), Solid(0, 3, 0), Solid(3, 3, 100)}, 3);
+    EXPECT_EQ(atlas.width, 9);
+    ASSERT_EQ(atlas.records.size(), 3u);
+    EXPECT_EQ(atlas.records[2].code, 34);
+    EXPECT_FLOAT_EQ(atlas.records[0].left, 1.0f / 9.0f);
+    EXPECT_FLOAT_EQ(atlas.records[0].right, 3.0f / 9.0f);
+    EXPECT_FLOAT_EQ(atlas.records[2].left, 5.0f / 9.0f);
+    EXPECT_EQ(atlas.records[2].width, 3);
+    EXPECT_EQ(std::vector<uint8_t>(atlas.coverage.end() - 9, atlas.coverage.end()),
+              (std::vector<uint8_t>{0, 200, 200, 0, 0, 100, 100, 100, 0}));
+}
+
+TEST(GlyphAtlasTest, WrittenFilesLoadAsPremultipliedWhiteTextureAndGlyphRecords) {
+    TextTestFiles files;
+    std::vector<GlyphImage> glyphs;
+    for (int i = 0; i < kPrintableCount; ++i) glyphs.push_back(Solid(i % 9, 4, 0x80));
+    const GlyphAtlas atlas = PackGlyphRow(glyphs, 4);
+    std::ostringstream image;
+    WriteDds(image, atlas);
+    EXPECT_EQ(image.str().substr(128 + 4 * 2, 4), std::string(4, '\x80')) << "first pixel of glyph 1";
+    files.Write("font.dds", image.str());
+    files.WriteFontInfo(atlas.records);
+
+    RecordingDevice device;
+    Font font;
+    ASSERT_TRUE(font.Initialize(device));
+    EXPECT_EQ(device.CallsStartingWith("CreateTexture"),
+              std::vector<std::string>{"CreateTexture 1 " + std::to_string(atlas.width) + " 4 1 1 1 28 0"});
+    for (int i = 0; i < kPrintableCount; ++i) {
+        EXPECT_EQ(font.Glyphs()[i].left, atlas.records[i].left) << i;
+        EXPECT_EQ(font.Glyphs()[i].right, atlas.records[i].right) << i;
+        EXPECT_EQ(font.Glyphs()[i].width, atlas.records[i].width) << i;
+    }
+    font.Shutdown(device);
+}
+
+TEST(GlyphRasterizerTest, DejaVuSansMonoFitsSixteenRowsWithRoomForDescenders) {
+    if (!std::filesystem::exists(VOXMERE_FONT_SOURCE)) GTEST_SKIP() << "font not installed";
+    std::vector<GlyphImage> glyphs;
+    std::string error;
+    ASSERT_TRUE(RenderPrintableGlyphs(VOXMERE_FONT_SOURCE, 16, 16, glyphs, error)) << error;
+    ASSERT_EQ(glyphs.size(), 95u);
+    EXPECT_EQ(glyphs[0].width, 0) << "the space has no ink";
+    for (size_t i = 1; i < glyphs.size(); ++i) {
+        EXPECT_EQ(glyphs[i].height, 16) << i;
+        EXPECT_GE(LowestInkRow(glyphs[i]), 0) << "glyph " << i + 32 << " has ink";
+    }
+    const int baseline = LowestInkRow(glyphs['x' - 32]);
+    EXPECT_EQ(LowestInkRow(glyphs['A' - 32]), baseline);
+    EXPECT_GT(LowestInkRow(glyphs['g' - 32]), baseline + 1);
+
+    EXPECT_FALSE(RenderPrintableGlyphs("/nonexistent/font.ttf", 16, 16, glyphs, error));
+    EXPECT_NE(error.find("/nonexistent/font.ttf"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "RecordingDevice.h"
+#include "TextTestFiles.h"
+#include "config/Settings.h"
+#include "text/Font.h"
+
+namespace {
+
+constexpr float kPenX = -630.0f;
+constexpr float kPenY = 350.0f;
+constexpr float kUntouched = -7.0f;
+
+int WidthOf(char c) { return (c - 32) % 7; }
+
+class FontTest : public ::testing::Test {
+protected:
+    // Returns the vertex array; `written` holds the number of quads.
+    std::vector<FontVertex> Build(const char* text, int glyphLimit = 8) {
+        EXPECT_TRUE(font.ReadFontInfo());
+        std::vector<FontVertex> v(6 * 8, FontVertex{kUntouched, kUntouched, kUntouched, kUntouched, kUntouched});
+        written = font.BuildGlyphQuads(v.data(), glyphLimit, text, kPenX, kPenY);
+        return v;
+    }
+
+    TextTestFiles files;
+    Font font;
+    int written = -1;
+};
+
+TEST_F(FontTest, ReadsRecordsInCodeOrderThroughTheBlankSpaceRecord) {
+    ASSERT_TRUE(font.ReadFontInfo());
+    for (int i : {0, 1, 33, 94}) {
+        EXPECT_FLOAT_EQ(font.Glyphs()[i].left, i / 100.0f) << i;
+        EXPECT_FLOAT_EQ(font.Glyphs()[i].right, (i + 1) / 100.0f) << i;
+        EXPECT_EQ(font.Glyphs()[i].width, i % 7) << i;
+    }
+    files.Write("fontInfo.txt", "x   0.5 0.75 3\nsecond ! 0.125 0.25 4\n");
+    ASSERT_TRUE(font.ReadFontInfo());
+    EXPECT_EQ(font.Glyphs()[0].width, 3);
+    EXPECT_FLOAT_EQ(font.Glyphs()[1].left, 0.125f) << "any run of non-blanks is a code";
+    files.Remove("fontInfo.txt");
+    EXPECT_FALSE(font.ReadFontInfo());
+}
+
+TEST_F(FontTest, QuadIsTwoClockwiseTrianglesOfGlyphWidthAndFontHeight) {
+    const auto v = Build("#");  // glyph 3: u 0.03..0.04, 3 pixels wide
+    ASSERT_EQ(written, 1);
+    const float r = kPenX + 3.0f, b = kPenY - 16.0f, u0 = 0.03f, u1 = 0.04f;
+    const FontVertex expected[6] = {{kPenX, kPenY, 0, u0, 0}, {r, b, 0, u1, 1},     {kPenX, b, 0, u0, 1},
+                                    {kPenX, kPenY, 0, u0, 0}, {r, kPenY, 0, u1, 0}, {r, b, 0, u1, 1}};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(std::vector<float>({v[i].x, v[i].y, v[i].z, v[i].u, v[i].v}),
+                  std::vector<float>({expected[i].x, expected[i].y, 0.0f, expected[i].u, expected[i].v}))
+            << "vertex " << i;
+    }
+    EXPECT_EQ(v[6].x, kUntouched);
+}
+
+TEST_F(FontTest, PenAdvancesWidthPlusOneFiveForASpaceAndSkipsCodesWithoutGlyph) {
+    auto v = Build("#$ \t\x7f\xe9%");
+    ASSERT_EQ(written, 3);
+    EXPECT_FLOAT_EQ(v[6].x, kPenX + WidthOf('#') + 1.0f);
+    EXPECT_FLOAT_EQ(v[12].x, kPenX + WidthOf('#') + 1.0f + WidthOf('$') + 1.0f + 5.0f);
+
+    v = Build("    ");
+    EXPECT_EQ(written, 0);
+    EXPECT_EQ(v[0].x, kUntouched);
+
+    v = Build("'!");  // glyph 7 is 0 pixels wide
+    EXPECT_FLOAT_EQ(v[1].x, v[0].x);
+    EXPECT_FLOAT_EQ(v[6].x, kPenX + 1.0f);
+}
+
+TEST_F(FontTest, GlyphLimitCapsQuadsButSpacesDoNotCount) {
+    const auto v = Build("! ! !", 2);
+    EXPECT_EQ(written, 2);
+    EXPECT_FLOAT_EQ(v[6].x, kPenX + WidthOf('!') + 1.0f + 5.0f);
+    EXPECT_EQ(v[12].x, kUntouched);
+    Build("!!", 0);
+    EXPECT_EQ(written, 0);
+}
+
+TEST_F(FontTest, InitializeTakesHeightFromFontSizeAndLoadsTheTexture) {
+    Config().fontSize = 24.0f;
+    RecordingDevice device;
+    ASSERT_TRUE(font.Initialize(device));
+    EXPECT_EQ(font.Height(), 24.0f);
+    EXPECT_EQ(device.Count("CreateTexture"), 1u);
+    const auto v = Build("#");
+    EXPECT_FLOAT_EQ(v[2].y, kPenY - 24.0f);
+    EXPECT_FLOAT_EQ(v[1].x, kPenX + WidthOf('#'));
+    font.Shutdown(device);
+    EXPECT_EQ(device.LiveObjects(), 0u);
+    EXPECT_EQ(font.Glyphs(), nullptr);
+}
+
+TEST_F(FontTest, InitializeFailsWithoutItsFilesOrWithATooLongImagePath) {
+    RecordingDevice device;
+    const std::string longPath = files.PathOf(std::string(100 - files.PathOf("").size(), 'f'));
+    std::filesystem::copy_file(files.PathOf("font.dds"), longPath);
+    Config().fontImageFilename = longPath;
+    EXPECT_FALSE(font.Initialize(device)) << "a 100-character path";
+    Config().fontImageFilename = files.PathOf("missing.dds");
+    EXPECT_FALSE(font.Initialize(device)) << "no texture";
+    Config().fontImageFilename = files.PathOf("font.dds");
+    files.Remove("fontInfo.txt");
+    EXPECT_FALSE(font.Initialize(device)) << "no font info";
+    EXPECT_EQ(device.Count("CreateTexture"), 0u);
+}
+
+}  // namespace

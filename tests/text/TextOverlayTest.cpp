@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "RecordingDevice.h"
+#include "TextTestFiles.h"
+#include "config/Settings.h"
+#include "graphics/GraphicsDevice.h"
+#include "graphics/Matrix.h"
+#include "input/InputState.h"
+#include "text/OverlayRegistryAccess.h"
+#include "text/TextEngine.h"
+#include "text/TextOverlay.h"
+
+namespace {
+
+// A line producer that logs each time it is asked and keeps what it was handed.
+class Producer {
+public:
+    Producer(const char* name, short count, std::vector<std::string>& log)
+        : name_(name), count_(count), log_(log), callback_(this, &Producer::Lines) {
+        RegisterCallback(&callback_);
+    }
+
+    short Lines(OverlayLine* lines) {
+        log_.push_back(name_);
+        handed.assign(lines, lines + TextOverlay::kLinesPerCallback);
+        for (short i = 0; i < count_; ++i) {
+            lines[i].id = 100 * log_.size() + i;
+            lines[i].maximumLength = 8;
+        }
+        return count_;
+    }
+
+    std::vector<OverlayLine> handed;
+
+private:
+    const char* name_;
+    short count_;
+    std::vector<std::string>& log_;
+    TSpecificCallback<Producer> callback_;
+};
+
+class TextOverlayTest : public ::testing::Test {
+protected:
+    TextOverlayTest() {
+        ClearOverlayRegistry();
+        auto backend = std::make_unique<RecordingDevice>();
+        device = backend.get();
+        EXPECT_TRUE(graphics.Initialize(std::move(backend)));
+    }
+    ~TextOverlayTest() override {
+        overlay.Shutdown();
+        graphics.Shutdown();
+        ClearOverlayRegistry();
+        DebugOutput() = false;
+    }
+    void Start() { ASSERT_TRUE(overlay.Initialize(&graphics)); }
+    size_t SentenceCount() const { return overlay.Engine()->Sentences().size(); }
+    static OverlayLine Blank() {
+        OverlayLine line;
+        line.maximumLength = 4;
+        return line;
+    }
+    void Draw() { overlay.Render(&graphics, Matrix4::Identity(), Matrix4::Identity()); }
+
+    TextTestFiles files;
+    RecordingDevice* device = nullptr;
+    GraphicsDevice graphics;
+    TextOverlay overlay;
+    std::vector<std::string> log;
+};
+
+TEST_F(TextOverlayTest, RefreshIsDueOnceGUIUpdateSecondsHaveGatheredAndEveryFrameForZero) {
+    Config().GUIUpdate = 0.5f;
+    Start();
+    EXPECT_FALSE(overlay.AddElapsed(0.25f));
+    EXPECT_TRUE(overlay.AddElapsed(0.25f));
+    overlay.Update(&graphics);
+    EXPECT_FALSE(overlay.AddElapsed(0.25f)) << "a refresh starts the count again";
+
+    Config().GUIUpdate = 0.0f;
+    TextOverlay everyFrame;
+    ASSERT_TRUE(everyFrame.Initialize(&graphics));
+    for (int frame = 0; frame < 3; ++frame) {
+        EXPECT_TRUE(everyFrame.AddElapsed(0.0f));
+        everyFrame.Update(&graphics);
+    }
+    everyFrame.Shutdown();
+}
+
+TEST_F(TextOverlayTest, RefreshDrainsQueueThenAsksCallbacksInRegistrationOrderOnce) {
+    Start();
+    Producer world("world", 1, log);
+    Producer core("core", 2, log);
+    OverlayLine title;
+    title.maximumLength = 32;
+    QueueLine(title);
+    for (int frame = 0; frame < 5; ++frame) overlay.AddElapsed(1000.0f);
+    overlay.Update(&graphics);
+
+    EXPECT_TRUE(QueuedLines().empty());
+    EXPECT_EQ(log, (std::vector<std::string>{"world", "core"}));
+    ASSERT_EQ(SentenceCount(), 4u);
+    EXPECT_EQ(overlay.Engine()->Sentences()[0].maximumLength, 32) << "the queued line came first";
+    for (const OverlayLine& line : world.handed) {
+        EXPECT_EQ(std::vector<float>(line.colour, line.colour + 4), std::vector<float>(4, 1.0f));
+        EXPECT_EQ(line.id + line.x + line.y, 0u);
+    }
+}
+
+TEST_F(TextOverlayTest, CountsOfZeroOrBelowContributeNothing) {
+    Start();
+    Producer none("none", 0, log);
+    Producer negative("negative", -3, log);
+    overlay.Update(&graphics);
+    EXPECT_EQ(log.size(), 2u);
+    EXPECT_EQ(SentenceCount(), 0u);
+}
+
+TEST_F(TextOverlayTest, DrawsSolidBetweenOverlayStatesOnlyWhileDebugOutputIsOn) {
+    Start();
+    QueueLine(Blank());
+    overlay.Update(&graphics);
+    graphics.SetRasterMode(RasterMode::Wireframe);
+    device->calls.clear();
+    Draw();
+    EXPECT_TRUE(device->calls.empty());
+
+    DebugOutput() = true;
+    Draw();
+    std::vector<std::string> states;
+    for (const std::string& call : device->calls) {
+        const std::string name = call.substr(0, call.find(' '));
+        if (name.find("State") != std::string::npos || name == "DrawIndexed") states.push_back(name);
+    }
+    EXPECT_EQ(states, (std::vector<std::string>{"SetRasterizerState", "SetDepthStencilState", "SetBlendState", "DrawIndexed",
+                                                "SetBlendState", "SetDepthStencilState"}));
+    const auto depthStates = device->CallsStartingWith("SetDepthStencilState");
+    EXPECT_NE(depthStates[0], depthStates[1]);
+}
+
+TEST_F(TextOverlayTest, FailingTextEngineIsReportedAfterItsOwnMessage) {
+    files.Remove("fontInfo.txt");
+    EXPECT_FALSE(overlay.Initialize(&graphics));
+    EXPECT_EQ(TextTestFiles::messages, std::vector<std::string>{"failed to initialize TextEngine"});
+    TextTestFiles::messages.clear();
+    files.WriteFontInfo({});
+    files.Remove("Font_PS.glsl");
+    TextOverlay second;
+    EXPECT_FALSE(second.Initialize(&graphics));
+    EXPECT_EQ(TextTestFiles::messages,
+              (std::vector<std::string>{"failed to read Font PixelShader", "failed to initialize TextEngine"}));
+    second.Shutdown();
+}
+
+TEST_F(TextOverlayTest, ShutdownReleasesWhatTheOverlayMadeAndIsSafeWithoutAStart) {
+    TextOverlay().Shutdown();
+    const size_t graphicsObjects = device->LiveObjects();
+    Start();
+    overlay.Shutdown();
+    EXPECT_EQ(device->LiveObjects(), graphicsObjects);
+}
+
+}  // namespace
