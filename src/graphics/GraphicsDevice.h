@@ -30,6 +30,15 @@ public:
     void ToggleOverlayStates();
 
 private:
+    bool ChooseRefreshRate(SwapChainDesc& swapChain);
+    bool StoreAdapter(const AdapterInfo& adapter);
+    bool CreateSwapChain(const SwapChainDesc& swapChain);
+    bool CreateTargets();
+    bool CreateDepthStencilStates();
+    bool CreateBlendStates();
+    bool CreateRasterizerStates();
+    bool SetFullViewport();
+
     bool overlayStatesActive_;
     int videoMemoryMb_;
     char adapterName_[128];

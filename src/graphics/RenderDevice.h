@@ -212,6 +212,8 @@ public:
     virtual bool CreateInputLayout(const InputElement* elements, uint32_t count, const void* vertexShaderBytes,
                                    size_t vertexShaderSize, InputLayoutHandle& out) = 0;
     virtual bool CreateSampler(const SamplerDesc& desc, SamplerHandle& out) = 0;
+    // Whether CreateTexture can take textures of this format at all.
+    virtual bool SupportsTextureFormat(Format) const { return true; }
     // Creates the texture and its shader-resource view; only the view is kept.
     virtual bool CreateTexture(const TextureDesc& desc, const SubresourceData* subresources,
                                TextureViewHandle& out) = 0;

@@ -1,0 +1,18 @@
+#include "graphics/Screenshot.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+namespace {
+constexpr int kChannels = 4;
+}
+
+bool SavePng(const char* path, const std::vector<uint8_t>& rgba, uint32_t width, uint32_t height) {
+    const uint64_t expectedBytes = static_cast<uint64_t>(width) * height * kChannels;
+    if (path == nullptr || width == 0 || height == 0 || rgba.size() != expectedBytes) {
+        return false;
+    }
+    const int rowBytes = static_cast<int>(width) * kChannels;
+    return stbi_write_png(path, static_cast<int>(width), static_cast<int>(height), kChannels, rgba.data(),
+                          rowBytes) != 0;
+}

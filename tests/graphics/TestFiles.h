@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The full path of a file in the folder.
+    std::string File(const std::string& name) const;
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
+    std::string Write(const std::string& name, const std::string& text) const;
+
+private:
+    std::string path_;
+};
+
+// Collects every error message shown while it lives.
+class MessageCapture {
+public:
+    MessageCapture();
+    ~MessageCapture();
+    const std::vector<std::string>& Messages() const;
+};
