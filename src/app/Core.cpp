@@ -350,11 +350,11 @@ void Core::Update() {
 void Core::Render() {
     RenderDevice& device = *graphics_->Device();
     graphics_->BeginFrame(clearColour_);
-    const Camera& camera = player_->GetCamera();
+    Camera& camera = *player_->GetCamera();
     viewMatrix_ = camera.View();
     orthoMatrix_ = camera.Orthographic();
     projectionMatrix_ = camera.Projection();
-    player_->GetCamera().Upload(device);
+    camera.Upload(device);
     graphics_->SetRasterMode(wireframe_ ? RasterMode::Wireframe : RasterMode::Solid);
     world_->Render(device, worldMatrix_, viewMatrix_, projectionMatrix_);
     overlay_->Render(graphics_, worldMatrix_, orthoMatrix_);
@@ -438,7 +438,7 @@ void Core::Shutdown() {
     DeleteAndNull(clock_);
     if (player_ != nullptr) {
         if (graphics_ != nullptr && graphics_->Device() != nullptr) {
-            player_->GetCamera().Release(*graphics_->Device());
+            player_->GetCamera()->Release(*graphics_->Device());
         }
         DeleteAndNull(player_);
     }

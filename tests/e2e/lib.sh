@@ -68,3 +68,8 @@ wait_exit_code() {
 pixel() {
   convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
 }
+
+# Prints the share (0..1) of near-white pixels in a WxH+X+Y region of a PNG.
+white_share() {
+  convert "$1" -crop "$2" +repage -colorspace gray -threshold 94% -format "%[fx:mean]" info:
+}
