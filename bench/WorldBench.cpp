@@ -1,0 +1,107 @@
+// Speed of the world's start-up, of its streaming frames and of a window
+// shift, with the default settings (16 x 16 chunks of 32 x 128 x 32).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+#include "config/Settings.h"
+#include "world/VoxelWorld.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+void UseDefaults(int method, bool instantStart) {
+    Config() = TypedSettings{};
+    Config().mapGenerationMethod = method;
+    Config().instantStart = instantStart;
+}
+
+double MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Start position of the player: the centre chunk's corner at the world top.
+void StartPosition(const VoxelWorld& world, float& x, float& y, float& z) {
+    const ChunkKey centre = world.CentreChunk();
+    x = static_cast<float>(centre.x * Config().chunkWidth);
+    y = static_cast<float>((centre.y + 1) * Config().chunkHeight);
+    z = static_cast<float>(centre.z * Config().chunkWidth);
+}
+
+bool QueuesEmpty(const VoxelWorld& world) { return world.GenerationQueueSize() == 0 && world.RebuildQueueSize() == 0; }
+
+// Initialisation with pre-generation: chunk creation, terrain, visible lists.
+void BM_PreGenerate(benchmark::State& state) {
+    UseDefaults(static_cast<int>(state.range(0)), false);
+    for (auto _ : state) {
+        VoxelWorld world;
+        benchmark::DoNotOptimize(world.Initialize(nullptr));
+        state.PauseTiming();
+        world.Shutdown();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PreGenerate)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Every Update frame while the world streams in at the default budgets; the
+// worst and the median frame are the figures that matter.
+void BM_StreamFrames(benchmark::State& state) {
+    UseDefaults(static_cast<int>(state.range(0)), true);
+    std::vector<double> frames;
+    double worst = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        VoxelWorld world;
+        world.Initialize(nullptr);
+        float x, y, z;
+        StartPosition(world, x, y, z);
+        state.ResumeTiming();
+        do {
+            const Clock::time_point start = Clock::now();
+            world.Update(x, y, z);
+            const double elapsed = MillisecondsSince(start);
+            frames.push_back(elapsed);
+            worst = std::max(worst, elapsed);
+        } while (!QueuesEmpty(world));
+        state.PauseTiming();
+        world.Shutdown();
+        state.ResumeTiming();
+    }
+    std::sort(frames.begin(), frames.end());
+    state.counters["frames_per_stream"] = static_cast<double>(frames.size()) / static_cast<double>(state.iterations());
+    state.counters["worst_ms"] = worst;
+    state.counters["median_ms"] = frames[frames.size() / 2];
+}
+BENCHMARK(BM_StreamFrames)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The frame that walks into the next chunk: the window shift and the first
+// budget of regeneration; the remaining work is drained untimed.
+void BM_WindowShiftFrame(benchmark::State& state) {
+    UseDefaults(static_cast<int>(state.range(0)), false);
+    VoxelWorld world;
+    world.Initialize(nullptr);
+    const float width = static_cast<float>(Config().chunkWidth);
+    const ChunkKey centre = world.CentreChunk();
+    const float home = (static_cast<float>(centre.x) + 0.5f) * width;
+    const float z = (static_cast<float>(centre.z) + 0.5f) * width;
+    double worst = 0.0;
+    bool forward = true;
+    for (auto _ : state) {
+        const float x = forward ? home + width : home;
+        const Clock::time_point start = Clock::now();
+        world.Update(x, 5.0f, z);
+        worst = std::max(worst, MillisecondsSince(start));
+        state.PauseTiming();
+        while (!QueuesEmpty(world)) world.Update(x, 5.0f, z);
+        forward = !forward;
+        state.ResumeTiming();
+    }
+    state.counters["worst_ms"] = worst;
+    world.Shutdown();
+}
+BENCHMARK(BM_WindowShiftFrame)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "graphics/Matrix.h"
+#include "world/CubeInstance.h"
+#include "world/WorldCoordinates.h"
+
+// The blocks of one chunk, one byte each (0 air, anything else solid). The
+// block at local (x, y, z) is data[(x * height + y) * width + z]: z is
+// contiguous, x varies slowest.
+struct BlockGrid {
+    uint32_t writeCount = 0;  // block writes since the last clear
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t count = 0;
+    std::unique_ptr<uint8_t[]> data;
+
+    uint32_t IndexOf(int32_t x, int32_t y, int32_t z) const {
+        return (static_cast<uint32_t>(x) * height + static_cast<uint32_t>(y)) * width + static_cast<uint32_t>(z);
+    }
+};
+
+// Links to the six face neighbours, in this order.
+enum class ChunkSide : int { XMinus = 0, XPlus, ZMinus, ZPlus, YPlus, YMinus };
+constexpr int kChunkSideCount = 6;
+
+// One chunk of the world window: its blocks, its visible-cube list and the
+// state of its resumable visible-cube scan. A chunk keeps its slot for life;
+// only its origin changes when the window moves.
+class Chunk {
+public:
+    Chunk();
+    ~Chunk();
+    Chunk(const Chunk&) = delete;
+    Chunk& operator=(const Chunk&) = delete;
+
+    // Allocates an all-air grid of width x height x width blocks; a failed
+    // allocation ends the process with the out-of-memory message.
+    bool Initialize(int32_t width, int32_t height);
+    void Shutdown();
+
+    // Places the chunk at a block origin and recomputes its centre.
+    void MoveTo(const BlockPosition& origin);
+    void SetNeighbour(ChunkSide side, Chunk* neighbour) { neighbours_[static_cast<int>(side)] = neighbour; }
+    Chunk* Neighbour(ChunkSide side) const { return neighbours_[static_cast<int>(side)]; }
+
+    // Block writes. Each marks this chunk and the neighbours along the faces
+    // it touches dirty.
+    void SetBlock(int32_t localX, int32_t y, int32_t localZ, uint8_t value);
+    // Fills a column with min(height, H - 1) solid blocks from the bottom and
+    // air above; a negative height changes nothing.
+    void SetColumn(int32_t localX, int32_t localZ, int32_t height);
+    // SetColumn for every column at once; heights[x * W + z].
+    void SetAllColumns(const int32_t* heights);
+    // SetBlock for a run of z values of one (x, y) row; values[z - zBegin].
+    void SetRow(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd, const uint8_t* values);
+    // Every block air, writeCount 0, no content, pending list emptied.
+    void Clear();
+
+    // Resumable rebuild of the visible-cube list; returns the work done.
+    int32_t BuildVisibleCubes(int32_t budget);
+    // Clears dirty, sets queued and restarts the scan: the chunk enters the
+    // rebuild queue.
+    void BeginRebuild();
+
+    uint8_t Block(int32_t localX, int32_t y, int32_t localZ) const { return grid_.data[grid_.IndexOf(localX, y, localZ)]; }
+    const BlockGrid& Grid() const { return grid_; }
+    const BlockPosition& Origin() const { return origin_; }
+    const Vec3& Centre() const { return centre_; }
+    uint32_t VisibleCount() const { return visibleCount_; }
+    const CubeInstance* VisibleCubes() const { return visibleCubes_.get(); }
+    bool HasContent() const { return hasContent_; }
+    bool IsDirty() const { return dirty_; }
+    bool IsQueued() const { return queued_; }
+    void MarkDirty() { dirty_ = true; }
+    uint32_t ScanVisited() const { return visited_; }
+
+private:
+    void MarkNeighbours(int32_t localX, int32_t y, int32_t localZ);
+    void MarkNeighbour(ChunkSide side);
+    void MarkRowNeighbours(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd);
+    void AfterWrite();
+
+    // The scan, one z-run of a row at a time.
+    void ScanRun(int32_t x, int32_t y, int32_t zBegin, int32_t zEnd);
+    const uint8_t* NeighbourRowX(ChunkSide side, int32_t y, const uint8_t* ownRow) const;
+    const uint8_t* NeighbourRowY(int32_t x, int32_t y, ChunkSide side, const uint8_t* ownRow) const;
+    const uint8_t* NeighbourRowZ(ChunkSide side, int32_t x, int32_t y) const;
+    void FinishScan();
+    void SaveScanPosition(uint32_t position);
+
+    Vec3 centre_;
+    BlockPosition origin_;
+    uint32_t visibleCount_;
+    bool hasContent_;
+    bool dirty_;
+    bool queued_;
+    BlockGrid grid_;
+    std::unique_ptr<CubeInstance[]> visibleCubes_;
+    Chunk* neighbours_[kChunkSideCount];
+    std::vector<CubeInstance> pending_;
+    uint32_t visited_;
+    int32_t scanX_;
+    int32_t scanY_;
+    int32_t scanZ_;
+};

@@ -1,0 +1,208 @@
+// The resumable scan that lists a chunk's solid blocks touching air. It walks
+// y, then x, then z (z contiguous in memory) and treats a run of one z-row at
+// a time; the result and the work counts are those of a block-by-block walk.
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+#include "platform/ErrorMessage.h"
+#include "world/Chunk.h"
+
+namespace {
+static_assert(std::endian::native == std::endian::little, "row words are read as little-endian");
+
+constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+constexpr uint64_t kHigh = 0x8080808080808080ull;
+
+uint64_t LoadWord(const uint8_t* bytes) {
+    uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+// The top bit of each byte that is not zero (solid), for eight blocks at once.
+uint64_t SolidBits(uint64_t word) { return (((word & kLow7) + kLow7) | word) & kHigh; }
+uint64_t AirBits(uint64_t word) { return ~SolidBits(word) & kHigh; }
+
+// Top bits of the bytes with index in [begin, end) of one eight-byte word.
+uint64_t ByteRangeMask(int32_t begin, int32_t end) {
+    const uint64_t upTo = end >= 8 ? ~0ull : (1ull << (8 * end)) - 1;
+    const uint64_t from = begin <= 0 ? ~0ull : ~((1ull << (8 * begin)) - 1);
+    return upTo & from & kHigh;
+}
+
+// The six rows around one z-row, and the rows of the chunks across its z
+// faces (null when there is no link). Eight blocks are tested per step: a
+// solid block is exposed when any of its six neighbours is air.
+struct RowNeighbourhood {
+    const uint8_t* own;
+    const uint8_t* xMinus;
+    const uint8_t* xPlus;
+    const uint8_t* yMinus;
+    const uint8_t* yPlus;
+    const uint8_t* zMinusRow;
+    const uint8_t* zPlusRow;
+    int32_t width;
+
+    // Exposed blocks of word k (bytes 8k .. 8k + 7) as top bits.
+    uint64_t ExposedBits(int32_t k) const {
+        const int32_t at = 8 * k;
+        const uint64_t self = LoadWord(own + at);
+        const uint64_t solid = SolidBits(self);
+        if (solid == 0) {
+            return 0;
+        }
+        // At the chunk's z faces the block itself stands in for its outer
+        // neighbour for now; that is read only when it can still decide.
+        const uint64_t before = at > 0 ? own[at - 1] : own[0];
+        const uint64_t after = at + 8 < width ? own[at + 8] : own[width - 1];
+        const uint64_t zMinus = (self << 8) | before;
+        const uint64_t zPlus = (self >> 8) | (after << 56);
+        const uint64_t air = AirBits(LoadWord(xMinus + at)) | AirBits(LoadWord(xPlus + at)) |
+                             AirBits(LoadWord(yMinus + at)) | AirBits(LoadWord(yPlus + at)) | AirBits(zMinus) |
+                             AirBits(zPlus);
+        uint64_t exposed = solid & air;
+        constexpr uint64_t kFirst = 0x80ull;
+        constexpr uint64_t kLast = 0x80ull << 56;
+        if (at == 0 && zMinusRow != nullptr && (solid & ~exposed & kFirst) != 0 && zMinusRow[width - 1] == 0) {
+            exposed |= kFirst;
+        }
+        if (at + 8 == width && zPlusRow != nullptr && (solid & ~exposed & kLast) != 0 && zPlusRow[0] == 0) {
+            exposed |= kLast;
+        }
+        return exposed;
+    }
+};
+}  // namespace
+
+// A missing neighbour counts as solid. Handing back the block's own row gives
+// exactly that: for a solid block its own byte is never air.
+const uint8_t* Chunk::NeighbourRowX(ChunkSide side, int32_t y, const uint8_t* ownRow) const {
+    const Chunk* neighbour = Neighbour(side);
+    if (neighbour == nullptr) {
+        return ownRow;
+    }
+    const int32_t x = side == ChunkSide::XMinus ? static_cast<int32_t>(grid_.width) - 1 : 0;
+    return neighbour->grid_.data.get() + grid_.IndexOf(x, y, 0);
+}
+
+const uint8_t* Chunk::NeighbourRowY(int32_t x, int32_t y, ChunkSide side, const uint8_t* ownRow) const {
+    const int32_t lastY = static_cast<int32_t>(grid_.height) - 1;
+    if (side == ChunkSide::YMinus && y > 0) {
+        return ownRow - grid_.width;
+    }
+    if (side == ChunkSide::YPlus && y < lastY) {
+        return ownRow + grid_.width;
+    }
+    const Chunk* neighbour = Neighbour(side);
+    if (neighbour == nullptr) {
+        return ownRow;
+    }
+    return neighbour->grid_.data.get() + grid_.IndexOf(x, side == ChunkSide::YMinus ? lastY : 0, 0);
+}
+
+const uint8_t* Chunk::NeighbourRowZ(ChunkSide side, int32_t x, int32_t y) const {
+    const Chunk* neighbour = Neighbour(side);
+    return neighbour == nullptr ? nullptr : neighbour->grid_.data.get() + grid_.IndexOf(x, y, 0);
+}
+
+void Chunk::ScanRun(int32_t x, int32_t y, int32_t zBegin, int32_t zEnd) {
+    const int32_t w = static_cast<int32_t>(grid_.width);
+    const uint32_t slab = grid_.width * grid_.height;
+    const uint8_t* own = grid_.data.get() + grid_.IndexOf(x, y, 0);
+    RowNeighbourhood row;
+    row.own = own;
+    row.xMinus = x > 0 ? own - slab : NeighbourRowX(ChunkSide::XMinus, y, own);
+    row.xPlus = x < w - 1 ? own + slab : NeighbourRowX(ChunkSide::XPlus, y, own);
+    row.yMinus = NeighbourRowY(x, y, ChunkSide::YMinus, own);
+    row.yPlus = NeighbourRowY(x, y, ChunkSide::YPlus, own);
+    row.zMinusRow = NeighbourRowZ(ChunkSide::ZMinus, x, y);
+    row.zPlusRow = NeighbourRowZ(ChunkSide::ZPlus, x, y);
+    row.width = w;
+    const float worldX = static_cast<float>(origin_.x + x);
+    const float worldY = static_cast<float>(origin_.y + y);
+    for (int32_t k = zBegin / 8; 8 * k < zEnd; ++k) {
+        uint64_t exposed = row.ExposedBits(k) & ByteRangeMask(zBegin - 8 * k, zEnd - 8 * k);
+        while (exposed != 0) {
+            const int32_t z = 8 * k + std::countr_zero(exposed) / 8;
+            pending_.push_back(CubeInstance{worldX, worldY, static_cast<float>(origin_.z + z)});
+            exposed &= exposed - 1;
+        }
+    }
+}
+
+void Chunk::SaveScanPosition(uint32_t position) {
+    scanZ_ = static_cast<int32_t>(position % grid_.width);
+    scanX_ = static_cast<int32_t>(position / grid_.width % grid_.width);
+    scanY_ = static_cast<int32_t>(position / grid_.width / grid_.width);
+}
+
+void Chunk::BeginRebuild() {
+    dirty_ = false;
+    queued_ = true;
+    visited_ = 0;
+    SaveScanPosition(0);
+}
+
+void Chunk::FinishScan() {
+    const uint32_t n = static_cast<uint32_t>(pending_.size());
+    if (!(visibleCount_ > n)) {
+        visibleCubes_.reset(new (std::nothrow) CubeInstance[n + 1]);
+        if (!visibleCubes_) {
+            ExitOutOfMemory();
+        }
+    }
+    if (n > 0) {
+        std::memcpy(visibleCubes_.get(), pending_.data(), n * sizeof(CubeInstance));
+    }
+    visibleCount_ = n;
+    pending_.clear();
+    queued_ = false;
+    visited_ = 0;
+    SaveScanPosition(0);
+}
+
+int32_t Chunk::BuildVisibleCubes(int32_t budget) {
+    if (dirty_) {
+        dirty_ = false;
+        pending_.clear();
+        visited_ = 0;
+        SaveScanPosition(0);
+    }
+    const uint32_t total = grid_.count;
+    const int32_t width = static_cast<int32_t>(grid_.width);
+    const int32_t height = static_cast<int32_t>(grid_.height);
+    int32_t x = scanX_, y = scanY_, z = scanZ_;
+    int64_t count = 0;
+    for (;;) {
+        if (count > budget) {
+            scanX_ = x, scanY_ = y, scanZ_ = z;
+            return static_cast<int32_t>(count);
+        }
+        if (visited_ == total) {
+            FinishScan();
+            return static_cast<int32_t>(count);
+        }
+        // Visit to the end of this z-row, or until the budget check would
+        // stop the walk, whichever comes first.
+        const int32_t zEnd = static_cast<int32_t>(std::min<int64_t>(width, z + (budget - count + 1)));
+        ScanRun(x, y, z, zEnd);
+        visited_ += static_cast<uint32_t>(zEnd - z);
+        count += zEnd - z;
+        z = zEnd;
+        if (z == width) {
+            z = 0;
+            if (++x == width) {
+                x = 0;
+                ++y;
+            }
+        }
+        if (y == height) {
+            // The walk ran to its end during this call: it reports the budget
+            // and finishes at its next call.
+            return budget;
+        }
+    }
+}

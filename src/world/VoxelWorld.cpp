@@ -1,0 +1,173 @@
+#include "world/VoxelWorld.h"
+
+#include "config/Settings.h"
+#include "world/Chunk.h"
+#include "world/CubeRenderer.h"
+#include "world/Frustum.h"
+#include "world/TerrainGenerator.h"
+#include "world/WorldSettings.h"
+
+namespace {
+constexpr int32_t kPreGenerationBudget = 100000;
+constexpr int32_t kPreRebuildBudget = 10000;
+}  // namespace
+
+VoxelWorld::VoxelWorld()
+    : chunksX_(0),
+      chunksY_(0),
+      chunksZ_(0),
+      blocksPerChunk_(0),
+      worldHeight_(0),
+      chunkWidth_(0),
+      chunkHeight_(0),
+      lastPosition_(),
+      wrapX_(false),
+      wrapY_(false),
+      wrapZ_(false),
+      centre_(),
+      chunkCount_(0),
+      cubesDrawn_(0),
+      chunksDrawn_(0),
+      frustum_(nullptr),
+      renderer_(nullptr),
+      generator_(nullptr) {}
+
+VoxelWorld::~VoxelWorld() { Shutdown(); }
+
+bool VoxelWorld::Initialize(RenderDevice* device) {
+    if (!ValidateWorldSettings(Config())) {
+        return false;
+    }
+    ComputeCounts();
+    BuildWorld();
+    frustum_ = new Frustum();
+    generator_ = new TerrainGenerator();
+    generator_->Initialize(Config().mapSeed, chunkWidth_, chunkHeight_);
+    if (device != nullptr) {
+        renderer_ = new CubeRenderer();
+        if (!renderer_->Initialize(device, blocksPerChunk_)) {
+            return false;
+        }
+    }
+    if (!Config().instantStart) {
+        PreGenerate(kPreGenerationBudget, kPreRebuildBudget);
+    }
+    RegisterStatisticsLine();
+    return true;
+}
+
+void VoxelWorld::ComputeCounts() {
+    const TypedSettings& settings = Config();
+    chunkWidth_ = settings.chunkWidth;
+    chunkHeight_ = settings.chunkHeight;
+    worldHeight_ = static_cast<uint32_t>(settings.chunkHeight);
+    chunksX_ = static_cast<int32_t>(settings.terrainWidth / static_cast<uint32_t>(chunkWidth_));
+    chunksZ_ = chunksX_;
+    chunksY_ = static_cast<int32_t>(worldHeight_ / static_cast<uint32_t>(chunkHeight_));
+    blocksPerChunk_ = static_cast<uint32_t>(chunkWidth_ * chunkWidth_ * chunkHeight_);
+    centre_ = ChunkKey{chunksX_ / 2, chunksY_ / 2, chunksZ_ / 2};
+    wrapX_ = settings.infiniteTerrain;
+    wrapZ_ = settings.infiniteTerrain;
+    wrapY_ = false;
+}
+
+// Chunks are created z-outermost, x-innermost; the generation queue starts in
+// that order.
+void VoxelWorld::BuildWorld() {
+    for (int32_t z = 0; z < chunksZ_; ++z) {
+        for (int32_t y = 0; y < chunksY_; ++y) {
+            for (int32_t x = 0; x < chunksX_; ++x) {
+                Chunk* chunk = new Chunk();
+                chunk->Initialize(chunkWidth_, chunkHeight_);
+                chunk->MoveTo(BlockPosition{x * chunkWidth_, y * chunkHeight_, z * chunkWidth_});
+                chunks_[ChunkKey{x, y, z}] = chunk;
+                generationQueue_.push_back(chunk);
+                ++chunkCount_;
+            }
+        }
+    }
+    LinkNeighbours();
+}
+
+// The chunk one step along an axis (0 x, 1 y, 2 z) from a slot, wrapping to
+// the opposite edge only when the axis wraps.
+Chunk* VoxelWorld::SlotAt(int32_t x, int32_t y, int32_t z, int32_t n, bool wrap, int axis) {
+    int32_t* coordinate = axis == 0 ? &x : (axis == 1 ? &y : &z);
+    if (*coordinate < 0 || *coordinate >= n) {
+        if (!wrap) {
+            return nullptr;
+        }
+        *coordinate = *coordinate < 0 ? n - 1 : 0;
+    }
+    return FindChunk(ChunkKey{x, y, z});
+}
+
+void VoxelWorld::LinkNeighbours() {
+    for (int32_t z = 0; z < chunksZ_; ++z) {
+        for (int32_t y = 0; y < chunksY_; ++y) {
+            for (int32_t x = 0; x < chunksX_; ++x) {
+                Chunk* chunk = FindChunk(ChunkKey{x, y, z});
+                chunk->SetNeighbour(ChunkSide::XMinus, SlotAt(x - 1, y, z, chunksX_, wrapX_, 0));
+                chunk->SetNeighbour(ChunkSide::XPlus, SlotAt(x + 1, y, z, chunksX_, wrapX_, 0));
+                chunk->SetNeighbour(ChunkSide::ZMinus, SlotAt(x, y, z - 1, chunksZ_, wrapZ_, 2));
+                chunk->SetNeighbour(ChunkSide::ZPlus, SlotAt(x, y, z + 1, chunksZ_, wrapZ_, 2));
+                chunk->SetNeighbour(ChunkSide::YPlus, SlotAt(x, y + 1, z, chunksY_, wrapY_, 1));
+                chunk->SetNeighbour(ChunkSide::YMinus, SlotAt(x, y - 1, z, chunksY_, wrapY_, 1));
+            }
+        }
+    }
+}
+
+void VoxelWorld::Shutdown() {
+    for (auto& entry : chunks_) {
+        entry.second->Shutdown();
+        delete entry.second;
+    }
+    chunks_.clear();
+    generationQueue_.clear();
+    rebuildQueue_.clear();
+    if (generator_ != nullptr) {
+        generator_->Shutdown();
+        delete generator_;
+        generator_ = nullptr;
+    }
+    if (renderer_ != nullptr) {
+        renderer_->Shutdown();
+        delete renderer_;
+        renderer_ = nullptr;
+    }
+    delete frustum_;
+    frustum_ = nullptr;
+}
+
+Chunk* VoxelWorld::FindChunk(const ChunkKey& slot) {
+    const auto found = chunks_.find(slot);
+    return found == chunks_.end() ? nullptr : found->second;
+}
+
+const Chunk* VoxelWorld::FindChunk(const ChunkKey& slot) const {
+    const auto found = chunks_.find(slot);
+    return found == chunks_.end() ? nullptr : found->second;
+}
+
+bool VoxelWorld::IsBlockSolid(int32_t x, int32_t y, int32_t z) const {
+    if (chunks_.empty()) {
+        return false;
+    }
+    // The window; its vertical top is the world top, not centre + half.
+    const int64_t w = chunkWidth_, h = chunkHeight_;
+    const int64_t xLow = (static_cast<int64_t>(centre_.x) - chunksX_ / 2) * w;
+    const int64_t xHigh = (static_cast<int64_t>(centre_.x) + chunksX_ / 2) * w;
+    const int64_t zLow = (static_cast<int64_t>(centre_.z) - chunksZ_ / 2) * w;
+    const int64_t zHigh = (static_cast<int64_t>(centre_.z) + chunksZ_ / 2) * w;
+    const int64_t yLow = (static_cast<int64_t>(centre_.y) - chunksY_ / 2) * h;
+    const int64_t yHigh = static_cast<int64_t>(chunksY_) * h;
+    if (x < xLow || x >= xHigh || y < yLow || y >= yHigh || z < zLow || z >= zHigh) {
+        return false;
+    }
+    const ChunkKey slot{FloorModulo(FloorDivide(x, chunkWidth_), chunksX_),
+                        FloorModulo(FloorDivide(y, chunkHeight_), chunksY_),
+                        FloorModulo(FloorDivide(z, chunkWidth_), chunksZ_)};
+    const Chunk* chunk = FindChunk(slot);
+    return chunk->Block(FloorModulo(x, chunkWidth_), FloorModulo(y, chunkHeight_), FloorModulo(z, chunkWidth_)) != 0;
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <map>
+
+#include "graphics/Matrix.h"
+#include "world/WorldCoordinates.h"
+
+class Chunk;
+class CubeRenderer;
+class Frustum;
+class RenderDevice;
+class TerrainGenerator;
+struct OverlayLine;
+
+// The landscape: a fixed set of chunks covering a square window of the
+// endless block space around the player, the terrain generator that fills
+// them, the two budgeted work queues and the drawing of the visible cubes.
+class VoxelWorld {
+public:
+    VoxelWorld();
+    ~VoxelWorld();
+    VoxelWorld(const VoxelWorld&) = delete;
+    VoxelWorld& operator=(const VoxelWorld&) = delete;
+
+    // Builds every chunk, the frustum, the generator and (with a device) the
+    // cube renderer; pre-generates the world unless instantStart is set.
+    // A null device skips the renderer only. Shows its message and returns
+    // false on bad settings or a failed renderer start.
+    bool Initialize(RenderDevice* device);
+    void Shutdown();
+
+    // Once per frame with the player's position: moves the window, then
+    // works off the generation and rebuild queues under their budgets.
+    void Update(float x, float y, float z);
+    void Render(RenderDevice& device, const Matrix4& world, const Matrix4& view, const Matrix4& projection);
+
+    // Air outside the window; otherwise the byte of the slot holding it.
+    bool IsBlockSolid(int32_t x, int32_t y, int32_t z) const;
+
+    ChunkKey CentreChunk() const { return centre_; }
+    Chunk* FindChunk(const ChunkKey& slot);
+    const Chunk* FindChunk(const ChunkKey& slot) const;
+    // Every chunk by slot, in key order.
+    const std::map<ChunkKey, Chunk*>& Chunks() const { return chunks_; }
+
+    int32_t ChunksX() const { return chunksX_; }
+    int32_t ChunksY() const { return chunksY_; }
+    int32_t ChunksZ() const { return chunksZ_; }
+    uint32_t BlocksPerChunk() const { return blocksPerChunk_; }
+    uint32_t ChunkCount() const { return chunkCount_; }
+    uint32_t ChunksDrawn() const { return chunksDrawn_; }
+    uint32_t CubesDrawn() const { return cubesDrawn_; }
+    size_t GenerationQueueSize() const { return generationQueue_.size(); }
+    size_t RebuildQueueSize() const { return rebuildQueue_.size(); }
+    const std::deque<Chunk*>& GenerationQueue() const { return generationQueue_; }
+    const std::deque<Chunk*>& RebuildQueue() const { return rebuildQueue_; }
+
+    // Streaming steps, run by Update and by the start-up.
+    void UpdateChunkWindow();
+    void EnqueueDirtyChunks();
+    // Works off both queues to the end, generation first, each call with
+    // the given budget. The start-up uses 100000 and 10000.
+    void PreGenerate(int32_t generationBudget, int32_t rebuildBudget);
+
+    // Fills the world's overlay line; returns the number of lines filled.
+    short FillStatisticsLine(OverlayLine* lines);
+
+private:
+    void ComputeCounts();
+    void BuildWorld();
+    void LinkNeighbours();
+    Chunk* SlotAt(int32_t x, int32_t y, int32_t z, int32_t n, bool wrap, int axis);
+    // One generation call on the chunk at the head of the queue; drops it
+    // from the queue once the job has ended.
+    int32_t GenerateFront(int32_t budget);
+    int32_t RebuildFront(int32_t budget);
+    void RunGeneration(int32_t budget);
+    void RunRebuilds(int32_t budget);
+    void DrawChunks(RenderDevice& device);
+    void RegisterStatisticsLine();
+
+    int32_t chunksX_;
+    int32_t chunksY_;
+    int32_t chunksZ_;
+    uint32_t blocksPerChunk_;
+    uint32_t worldHeight_;
+    int32_t chunkWidth_;
+    int32_t chunkHeight_;
+    Vec3 lastPosition_;
+    bool wrapX_;
+    bool wrapY_;
+    bool wrapZ_;
+    ChunkKey centre_;
+    std::map<ChunkKey, Chunk*> chunks_;
+    std::deque<Chunk*> generationQueue_;
+    std::deque<Chunk*> rebuildQueue_;
+    uint32_t chunkCount_;
+    uint32_t cubesDrawn_;
+    uint32_t chunksDrawn_;
+    Frustum* frustum_;
+    CubeRenderer* renderer_;
+    TerrainGenerator* generator_;
+};

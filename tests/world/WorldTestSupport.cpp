@@ -1,0 +1,54 @@
+#include "WorldTestSupport.h"
+
+#include <limits>
+
+#include "text/OverlayRegistryAccess.h"
+#include "world/TerrainGenerator.h"
+
+std::vector<std::string>& CapturedMessages() {
+    static std::vector<std::string> messages;
+    return messages;
+}
+
+namespace {
+void Capture(const char* text) { CapturedMessages().push_back(text); }
+}  // namespace
+
+void WorldTest::SetUp() {
+    Config() = TypedSettings{};
+    CapturedMessages().clear();
+    previousSink_ = SetErrorMessageSink(Capture);
+}
+
+void WorldTest::TearDown() {
+    SetErrorMessageSink(previousSink_);
+    Config() = TypedSettings{};
+    ClearOverlayRegistry();
+}
+
+void WorldTest::UseSmallWorld(int32_t chunkWidth, int32_t chunkHeight, uint32_t chunksPerSide) {
+    Config().chunkWidth = chunkWidth;
+    Config().chunkHeight = chunkHeight;
+    Config().terrainWidth = static_cast<uint32_t>(chunkWidth) * chunksPerSide;
+}
+
+void RebuildNow(Chunk& chunk) {
+    chunk.BeginRebuild();
+    while (chunk.IsQueued()) {
+        chunk.BuildVisibleCubes(std::numeric_limits<int32_t>::max() / 2);
+    }
+}
+
+std::string GridBytes(const Chunk& chunk) {
+    const BlockGrid& grid = chunk.Grid();
+    return std::string(reinterpret_cast<const char*>(grid.data.get()), grid.count);
+}
+
+std::vector<int32_t> GenerateNow(TerrainGenerator& generator, Chunk& chunk, int method, int32_t budget) {
+    std::vector<int32_t> counts;
+    do {
+        counts.push_back(method == 2 ? generator.GenerateCaves(&chunk, budget)
+                                     : generator.GenerateHeightmap(&chunk, budget));
+    } while (generator.IsBusy());
+    return counts;
+}

@@ -1,0 +1,116 @@
+#include "ToolOptions.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "config/Settings.h"
+
+namespace {
+bool ParseInteger(const char* text, long long low, long long high, long long& out) {
+    if (text == nullptr || *text == '\0') return false;
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtoll(text, &end, 10);
+    return errno == 0 && *end == '\0' && out >= low && out <= high;
+}
+
+// Reads the value after option i into out, within [low, high].
+template <typename T>
+bool TakeInteger(int argc, char** argv, int& i, long long low, long long high, T& out, std::string& error) {
+    long long value = 0;
+    if (i + 1 >= argc || !ParseInteger(argv[i + 1], low, high, value)) {
+        error = std::string("bad or missing value for ") + argv[i];
+        return false;
+    }
+    out = static_cast<T>(value);
+    ++i;
+    return true;
+}
+
+constexpr long long kIntMax = 2147483647LL;
+}  // namespace
+
+const char* ToolUsage() {
+    return "usage: voxmere-world [options]\n"
+           "\n"
+           "Builds the voxel world the viewer would build for a seed and prints one line\n"
+           "per chunk, in chunk-table order (slot x, then y, then z):\n"
+           "  chunk X Y Z origin OX OY OZ solid S blocks HB visible V cubes HC\n"
+           "S counts the solid blocks, HB is the FNV-1a 64 hash of the block bytes, V the\n"
+           "number of visible cubes and HC the FNV-1a 64 hash of their positions. A last\n"
+           "line sums them up: world solid S visible V. Two seeds give the same world\n"
+           "exactly when these lines agree.\n"
+           "\n"
+           "World options (defaults are those of config.ini's settings; no file is read):\n"
+           "  --seed TEXT            map seed (only its first byte matters)\n"
+           "  --method N             1 height map, 2 height map carved by caves\n"
+           "  --chunk-width W        chunk width in blocks, a multiple of 8\n"
+           "  --chunk-height H       chunk height in blocks, a multiple of 8\n"
+           "  --terrain-width T      window width in blocks: an even number of chunks\n"
+           "  --infinite 0|1         wrap the window (infiniteTerrain)\n"
+           "\n"
+           "Modes:\n"
+           "  (none)                 generate everything at start-up, as with instantStart=0\n"
+           "  --budgeted GEN REBUILD same, with these work budgets per call\n"
+           "  --stream               stream the world in frame by frame as the viewer does\n"
+           "                         with instantStart=1; adds a line\n"
+           "                         stream frames F worst_ms W median_ms M\n"
+           "  --load-speed N         generation units per frame while streaming\n"
+           "  --update-speed N       rebuild units per frame while streaming\n"
+           "  --time N               time N start-ups with pre-generation only:\n"
+           "                         pregen_ms median A min B max C runs N\n"
+           "  --help                 this text\n";
+}
+
+bool ParseToolOptions(int argc, char** argv, ToolOptions& out, std::string& error) {
+    const TypedSettings defaults;
+    out = ToolOptions{};
+    out.seed = defaults.mapSeed;
+    out.method = defaults.mapGenerationMethod;
+    out.chunkWidth = defaults.chunkWidth;
+    out.chunkHeight = defaults.chunkHeight;
+    out.terrainWidth = defaults.terrainWidth;
+    out.infinite = defaults.infiniteTerrain;
+    out.loadSpeed = defaults.loadSpeed;
+    out.updateSpeed = defaults.updateSpeed;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        bool ok = true;
+        if (option == "--help" || option == "-h") {
+            out.help = true;
+        } else if (option == "--seed") {
+            ok = i + 1 < argc;
+            if (ok) out.seed = argv[++i];
+            else error = "missing value for --seed";
+        } else if (option == "--method") {
+            ok = TakeInteger(argc, argv, i, -kIntMax - 1, kIntMax, out.method, error);
+        } else if (option == "--chunk-width") {
+            ok = TakeInteger(argc, argv, i, 1, kIntMax, out.chunkWidth, error);
+        } else if (option == "--chunk-height") {
+            ok = TakeInteger(argc, argv, i, 1, kIntMax, out.chunkHeight, error);
+        } else if (option == "--terrain-width") {
+            ok = TakeInteger(argc, argv, i, 1, 4294967295LL, out.terrainWidth, error);
+        } else if (option == "--infinite") {
+            ok = TakeInteger(argc, argv, i, 0, 1, out.infinite, error);
+        } else if (option == "--budgeted") {
+            out.mode = ToolOptions::Mode::Budgeted;
+            ok = TakeInteger(argc, argv, i, 0, kIntMax, out.generationBudget, error) &&
+                 TakeInteger(argc, argv, i, 0, kIntMax, out.rebuildBudget, error);
+        } else if (option == "--stream") {
+            out.mode = ToolOptions::Mode::Stream;
+        } else if (option == "--load-speed") {
+            ok = TakeInteger(argc, argv, i, 1, kIntMax, out.loadSpeed, error);
+        } else if (option == "--update-speed") {
+            ok = TakeInteger(argc, argv, i, 1, kIntMax, out.updateSpeed, error);
+        } else if (option == "--time") {
+            out.mode = ToolOptions::Mode::Time;
+            ok = TakeInteger(argc, argv, i, 1, 100000, out.runs, error);
+        } else {
+            error = "unknown option " + option;
+            ok = false;
+        }
+        if (!ok) return false;
+    }
+    return true;
+}

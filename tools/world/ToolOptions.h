@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What voxmere-world was asked to do.
+struct ToolOptions {
+    enum class Mode { PreGenerate, Budgeted, Stream, Time };
+
+    Mode mode = Mode::PreGenerate;
+    std::string seed;
+    int32_t method = 0;
+    int32_t chunkWidth = 0;
+    int32_t chunkHeight = 0;
+    uint32_t terrainWidth = 0;
+    bool infinite = false;
+    int32_t generationBudget = 0;
+    int32_t rebuildBudget = 0;
+    int32_t loadSpeed = 0;
+    int32_t updateSpeed = 0;
+    int32_t runs = 0;
+    bool help = false;
+};
+
+// Starts from the settings' defaults; false with a reason on a bad option.
+bool ParseToolOptions(int argc, char** argv, ToolOptions& out, std::string& error);
+const char* ToolUsage();
