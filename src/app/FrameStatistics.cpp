@@ -18,7 +18,9 @@ void WorldClock::Advance(float seconds) {
 }
 
 void FormatFpsText(float averageSeconds, char (&text)[128]) {
-    const int fps = averageSeconds > 0.0f ? static_cast<int>(1.0f / averageSeconds) : 0;
+    // The reciprocal is taken in double precision: in single precision
+    // 1 / 0.0016 rounds up to exactly 625.
+    const int fps = averageSeconds > 0.0f ? static_cast<int>(1.0 / averageSeconds) : 0;
     std::snprintf(text, sizeof text, "FPS %i (%.4f ms)", fps, static_cast<double>(averageSeconds * 1000.0f));
 }
 

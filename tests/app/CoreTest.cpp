@@ -97,6 +97,7 @@ Message KeyMessage(Message::Type type, int32_t virtualKey) {
 class CoreLifecycle : public testing::Test {
 protected:
     void SetUp() override {
+        Settings::Instance();  // loads once per process; the test's settings come after it
         Config() = TypedSettings{};
         TypedSettings& settings = Config();
         settings.fullscreen = false;
@@ -251,8 +252,6 @@ TEST_F(CoreLifecycle, FramesOptionQuitsNormallyAfterThatManyFrames) {
 }
 
 TEST_F(CoreLifecycle, KeyTogglesApplyOncePerFrameFromTheKeyStates) {
-    Settings& settings = Settings::Instance();
-    (void)settings;
     RunOptions options;
     options.frames = 2;
     Core core(&platform, options);

@@ -49,19 +49,20 @@ wait_for_window() {
   return 1
 }
 
-# Waits up to 60 s for a process and prints its exit code.
+# Waits up to 60 s for a child process and sets EXIT_CODE (not in a
+# subshell: only this shell can wait for its children).
 wait_exit_code() {
   local pid="$1"
+  EXIT_CODE=timeout
   for _ in $(seq 1 600); do
     if ! kill -0 "$pid" 2>/dev/null; then
       wait "$pid"
-      echo $?
+      EXIT_CODE=$?
       return 0
     fi
     sleep 0.1
   done
   kill "$pid" 2>/dev/null
-  echo timeout
 }
 
 # Prints the RGB of one pixel of a PNG as "r g b".

@@ -19,7 +19,8 @@ sleep 1.5
 xdotool keyup e
 sleep 0.3
 xdotool key --clearmodifiers Escape
-code="$(wait_exit_code "$pid")"
+wait_exit_code "$pid"
+code="$EXIT_CODE"
 [ "$code" = "0" ] || fail "ended with $code: $(cat out.txt)"
 
 python3 - trace.csv <<'PY' || fail "the trace shows no flight upwards"

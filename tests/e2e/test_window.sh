@@ -15,7 +15,8 @@ echo "$geometry" | grep -q 'Width: 640' || fail "window width is not 640: $geome
 echo "$geometry" | grep -q 'Height: 360' || fail "window height is not 360: $geometry"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key --clearmodifiers Escape
-code="$(wait_exit_code "$pid")"
+wait_exit_code "$pid"
+code="$EXIT_CODE"
 [ "$code" = "0" ] || fail "Escape ended with $code, expected 0: $(cat out.txt)"
 
 "$BUILD/voxmere" --no-dialogs --frames 30 > out.txt 2>&1
