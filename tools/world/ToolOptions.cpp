@@ -60,6 +60,10 @@ const char* ToolUsage() {
            "  --update-speed N       rebuild units per frame while streaming\n"
            "  --time N               time N start-ups with pre-generation only:\n"
            "                         pregen_ms median A min B max C runs N\n"
+           "  --column X Z           after pre-generation, print the surface of the block\n"
+           "                         column at world x, z (repeatable):\n"
+           "                         column X Z top T  (T: one above the highest solid\n"
+           "                         block, 0 for an empty column or one outside the window)\n"
            "  --help                 this text\n";
 }
 
@@ -103,6 +107,12 @@ bool ParseToolOptions(int argc, char** argv, ToolOptions& out, std::string& erro
             ok = TakeInteger(argc, argv, i, 1, kIntMax, out.loadSpeed, error);
         } else if (option == "--update-speed") {
             ok = TakeInteger(argc, argv, i, 1, kIntMax, out.updateSpeed, error);
+        } else if (option == "--column") {
+            out.mode = ToolOptions::Mode::Columns;
+            ToolOptions::Column column;
+            ok = TakeInteger(argc, argv, i, -kIntMax - 1, kIntMax, column.x, error) &&
+                 TakeInteger(argc, argv, i, -kIntMax - 1, kIntMax, column.z, error);
+            out.columns.push_back(column);
         } else if (option == "--time") {
             out.mode = ToolOptions::Mode::Time;
             ok = TakeInteger(argc, argv, i, 1, 100000, out.runs, error);

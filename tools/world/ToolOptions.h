@@ -2,10 +2,15 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What voxmere-world was asked to do.
 struct ToolOptions {
-    enum class Mode { PreGenerate, Budgeted, Stream, Time };
+    enum class Mode { PreGenerate, Budgeted, Stream, Time, Columns };
+    struct Column {
+        int32_t x = 0;
+        int32_t z = 0;
+    };
 
     Mode mode = Mode::PreGenerate;
     std::string seed;
@@ -19,6 +24,7 @@ struct ToolOptions {
     int32_t loadSpeed = 0;
     int32_t updateSpeed = 0;
     int32_t runs = 0;
+    std::vector<Column> columns;
     bool help = false;
 };
 

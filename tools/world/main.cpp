@@ -73,6 +73,22 @@ int RunStream(const ToolOptions& options) {
     return 0;
 }
 
+// The surface height of block columns of the pre-generated world.
+int RunColumns(const ToolOptions& options) {
+    ApplyWorldOptions(options, false);
+    VoxelWorld world;
+    if (!world.Initialize(nullptr)) return 1;
+    for (const ToolOptions::Column& column : options.columns) {
+        int32_t top = options.chunkHeight;
+        while (top > 0 && !world.IsBlockSolid(column.x, top - 1, column.z)) {
+            --top;
+        }
+        std::printf("column %d %d top %d\n", column.x, column.z, top);
+    }
+    world.Shutdown();
+    return 0;
+}
+
 int RunTiming(const ToolOptions& options) {
     ApplyWorldOptions(options, false);
     std::vector<double> runs;
@@ -106,6 +122,8 @@ int main(int argc, char** argv) {
             return RunStream(options);
         case ToolOptions::Mode::Time:
             return RunTiming(options);
+        case ToolOptions::Mode::Columns:
+            return RunColumns(options);
         default:
             return RunPreGeneration(options);
     }
