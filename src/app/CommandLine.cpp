@@ -40,6 +40,7 @@ const char* UsageText() {
            "  --input FILE        replay recorded input: lines 'FRAME keydown VK', 'FRAME keyup VK',\n"
            "                      'FRAME mouse DX DY' (frames counted from 1)\n"
            "  --no-dialogs        report failures on stderr only, without a message box\n"
+           "  --stats             print the last frame's drawing statistics on exit\n"
            "  --help              show this text\n"
            "\n"
            "Exit codes: 0 after a normal quit, 1 when start-up fails, 2 for bad options or input files.\n";
@@ -53,6 +54,10 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, RunOptions
         }
         if (std::strcmp(option, "--no-dialogs") == 0) {
             options.noDialogs = true;
+            continue;
+        }
+        if (std::strcmp(option, "--stats") == 0) {
+            options.printStats = true;
             continue;
         }
         const bool takesValue = std::strcmp(option, "--frames") == 0 || std::strcmp(option, "--fixed-dt") == 0 ||

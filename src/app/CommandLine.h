@@ -11,6 +11,7 @@ struct RunOptions {
     std::string screenshotPath;  // PNG of the last frame
     std::string inputPath;     // replayed input instead of keyboard and mouse
     bool noDialogs = false;    // failures go to stderr only
+    bool printStats = false;   // print the last frame's drawing statistics at exit
 };
 
 enum class CommandLineResult { Run, Help, Invalid };

@@ -203,6 +203,7 @@ int Core::Run() {
         RunFrame();
     }
     SaveScreenshot();
+    PrintStatistics();
     return exitCode;
 }
 
@@ -406,6 +407,15 @@ void Core::WriteTraceRow(float seconds, double updateMs, double renderMs) {
     row.flying = player_->IsFlying();
     row.collision = player_->HasCollision();
     trace_.Write(row);
+}
+
+void Core::PrintStatistics() {
+    if (!options_.printStats) {
+        return;
+    }
+    OverlayLine line;
+    world_->FillStatisticsLine(&line);
+    std::printf("%s\n", line.text);
 }
 
 void Core::SaveScreenshot() {

@@ -72,6 +72,7 @@ private:
     void ApplyFiredAction();
     void WriteTraceRow(float seconds, double updateMs, double renderMs);
     void SaveScreenshot();
+    void PrintStatistics();
 
     Platform* platform_;
     RunOptions options_;

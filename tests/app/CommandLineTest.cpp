@@ -16,7 +16,7 @@ TEST(CommandLine, ReadsEveryOption) {
     RunOptions options;
     std::string error;
     ASSERT_EQ(ParseArgs({"--frames", "30", "--fixed-dt", "0.0166667", "--trace", "t.csv", "--screenshot", "s.png",
-                         "--input", "walk.txt", "--no-dialogs"},
+                         "--input", "walk.txt", "--no-dialogs", "--stats"},
                         options, error),
               CommandLineResult::Run);
     EXPECT_EQ(options.frames, 30);
@@ -25,6 +25,7 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_EQ(options.screenshotPath, "s.png");
     EXPECT_EQ(options.inputPath, "walk.txt");
     EXPECT_TRUE(options.noDialogs);
+    EXPECT_TRUE(options.printStats);
 }
 
 TEST(CommandLine, DefaultsRunUntilQuitWithMeasuredTime) {

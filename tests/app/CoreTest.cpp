@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "input/InputState.h"
 #include "platform/ErrorMessage.h"
 #include "platform/Platform.h"
+#include "player/Camera.h"
 #include "player/Player.h"
 #include "text/OverlayRegistryAccess.h"
 
@@ -96,8 +98,13 @@ Message KeyMessage(Message::Type type, int32_t virtualKey) {
 
 class CoreLifecycle : public testing::Test {
 protected:
+    static void SetUpTestSuite() {
+        // Loaded once per process, before the test's own settings.
+        std::ofstream("config.ini") << "toggleWireframe=v\ntoggleFlyMode=F\njump=32\nmoveForward=W\n";
+        Settings::Instance();
+    }
+
     void SetUp() override {
-        Settings::Instance();  // loads once per process; the test's settings come after it
         Config() = TypedSettings{};
         TypedSettings& settings = Config();
         settings.fullscreen = false;
@@ -251,22 +258,34 @@ TEST_F(CoreLifecycle, FramesOptionQuitsNormallyAfterThatManyFrames) {
     core.Shutdown();
 }
 
-TEST_F(CoreLifecycle, KeyTogglesApplyOncePerFrameFromTheKeyStates) {
-    RunOptions options;
-    options.frames = 2;
-    Core core(&platform, options);
+TEST_F(CoreLifecycle, KeyAndMouseEventsApplyAtTheNextFrame) {
+    Core core(&platform, RunOptions{});
     ASSERT_TRUE(core.Initialize());
-    // Bindings come from config.ini, absent in the test folder: the player
-    // and the switches are driven through the message handler directly.
-    core.MessageHandler(KeyMessage(Message::Type::KeyDown, 87));
+    const Player& player = *core.GetPlayer();
+    // The bindings come from the test folder's config.ini.
+    core.MessageHandler(KeyMessage(Message::Type::KeyDown, 'V'));
+    EXPECT_FALSE(core.IsWireframe());  // recorded only; applied by the frame
     core.ProcessInput();
-    EXPECT_FALSE(core.IsWireframe());
-    platform.cursorX = 320 + 640 + 100;  // window centre x is 960 + 100 pixels to the right
-    platform.cursorY = 540 + 180;
+    EXPECT_TRUE(core.IsWireframe());
+    core.MessageHandler(KeyMessage(Message::Type::KeyUp, 'V'));
+    core.ProcessInput();
+    EXPECT_TRUE(core.IsWireframe());  // releasing fires nothing
+    core.ProcessInput();
+    EXPECT_TRUE(core.IsWireframe());  // no new key event, nothing fires
+
+    core.MessageHandler(KeyMessage(Message::Type::KeyDown, 'F'));
+    core.MessageHandler(KeyMessage(Message::Type::KeyDown, 32));
+    core.ProcessInput();
+    EXPECT_TRUE(player.IsFlying());  // flight wins over the jump held with it
+
+    // The window is 640 x 360, centred on 1920 x 1080: its centre is (960, 540).
+    platform.cursorX = 1060;
+    platform.cursorY = 540;
     Message move;
     move.type = Message::Type::MouseMove;
     core.MessageHandler(move);
     core.ProcessInput();
+    EXPECT_FLOAT_EQ(player.GetCamera()->Yaw(), 0.5f);
     EXPECT_EQ(platform.calls.back(), "SetCursorPosition 960 540");
     core.Shutdown();
 }

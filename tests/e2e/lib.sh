@@ -34,7 +34,7 @@ toggleCollision=C
 toggleWireframe=V
 toggleDebugOutput=G'
 
-# Waits up to 60 s for the viewer's window and prints its id.
+# Waits up to 60 s for the viewer's window and prints its id; says why on failure.
 wait_for_window() {
   local pid="$1" id=""
   for _ in $(seq 1 600); do
@@ -43,9 +43,13 @@ wait_for_window() {
       echo "$id"
       return 0
     fi
-    kill -0 "$pid" 2>/dev/null || return 1
+    if ! kill -0 "$pid" 2>/dev/null; then
+      echo "the viewer exited before its window showed" >&2
+      return 1
+    fi
     sleep 0.1
   done
+  echo "after 60 s: window '${id}' $(xwininfo -id "$id" 2>&1 | grep 'Map State'), viewer still running" >&2
   return 1
 }
 
