@@ -5,6 +5,10 @@ fail() {
   exit 1
 }
 
+# A viewer started in the background; killed when the test ends early.
+VIEWER_PID=""
+trap '[ -n "$VIEWER_PID" ] && kill "$VIEWER_PID" 2>/dev/null' EXIT
+
 # Makes a working folder with the given config.ini text and the build's bin/.
 make_rundir() {
   local dir
@@ -38,7 +42,7 @@ toggleDebugOutput=G'
 wait_for_window() {
   local pid="$1" id=""
   for _ in $(seq 1 600); do
-    id="$(xdotool search --name 'Voxmere' 2>/dev/null | head -n 1 || true)"
+    id="$(xdotool search --all --pid "$pid" --name 'Voxmere' 2>/dev/null | head -n 1 || true)"
     if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable'; then
       echo "$id"
       return 0

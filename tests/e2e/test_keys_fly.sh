@@ -9,11 +9,16 @@ cd "$dir" || fail "no run folder"
 
 "$BUILD/voxmere" --no-dialogs --trace trace.csv > out.txt 2>&1 &
 pid=$!
+VIEWER_PID=$pid
 window="$(wait_for_window "$pid")" || fail "no window appeared: $(cat out.txt)"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 sleep 1
-xdotool key --clearmodifiers f
-sleep 0.5
+# Switches act on the key states a frame sees, so a tap is held across
+# frames, as a person's finger would.
+xdotool keydown f
+sleep 0.3
+xdotool keyup f
+sleep 0.3
 xdotool keydown e
 sleep 1.5
 xdotool keyup e

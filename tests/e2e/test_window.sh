@@ -9,6 +9,7 @@ cd "$dir" || fail "no run folder"
 
 "$BUILD/voxmere" --no-dialogs > out.txt 2>&1 &
 pid=$!
+VIEWER_PID=$pid
 window="$(wait_for_window "$pid")" || fail "no window appeared: $(cat out.txt)"
 geometry="$(xwininfo -id "$window")"
 echo "$geometry" | grep -q 'Width: 640' || fail "window width is not 640: $geometry"
