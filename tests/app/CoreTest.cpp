@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -99,9 +100,15 @@ Message KeyMessage(Message::Type type, int32_t virtualKey) {
 class CoreLifecycle : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // Loaded once per process, before the test's own settings.
+        // The store is loaded once per process from the working folder's
+        // config.ini: load it from a scratch folder holding the test's keys.
+        const std::filesystem::path previous = std::filesystem::current_path();
+        const std::filesystem::path scratch = std::filesystem::path(testing::TempDir()) / "voxmere-core-test";
+        std::filesystem::create_directories(scratch);
+        std::filesystem::current_path(scratch);
         std::ofstream("config.ini") << "toggleWireframe=v\ntoggleFlyMode=F\njump=32\nmoveForward=W\n";
         Settings::Instance();
+        std::filesystem::current_path(previous);
     }
 
     void SetUp() override {
