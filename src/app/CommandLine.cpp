@@ -5,10 +5,10 @@
 
 namespace {
 
-bool ParseInteger(const char* text, int64_t& out) {
+bool ParsePositiveInteger(const char* text, int64_t& out) {
     char* end = nullptr;
     const long long value = std::strtoll(text, &end, 10);
-    if (end == text || *end != '\0' || value < 0) {
+    if (end == text || *end != '\0' || value < 1) {
         return false;
     }
     out = value;
@@ -18,7 +18,7 @@ bool ParseInteger(const char* text, int64_t& out) {
 bool ParsePositiveFloat(const char* text, float& out) {
     char* end = nullptr;
     const float value = std::strtof(text, &end);
-    if (end == text || *end != '\0' || !(value > 0.0f) || value > 1.0e6f) {
+    if (end == text || *end != '\0' || !(value >= 1.0e-6f) || value > 1.0e6f) {
         return false;
     }
     out = value;
@@ -74,7 +74,7 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, RunOptions
         const char* value = argv[++i];
         bool valid = true;
         if (std::strcmp(option, "--frames") == 0) {
-            valid = ParseInteger(value, options.frames);
+            valid = ParsePositiveInteger(value, options.frames);
         } else if (std::strcmp(option, "--fixed-dt") == 0) {
             valid = ParsePositiveFloat(value, options.fixedDt);
         } else if (std::strcmp(option, "--trace") == 0) {

@@ -67,6 +67,8 @@ Core::Core(Platform* platform, const RunOptions& options)
     Settings::Instance();
 }
 
+void Core::UseTrace(FrameTrace trace) { trace_ = std::move(trace); }
+
 void Core::UseReplay(InputReplay replay) {
     replay_ = std::move(replay);
     replaying_ = true;
@@ -185,9 +187,6 @@ void Core::RegisterStatusLines() {
 int Core::Run() {
     timer_->lastCount = platform_->PerformanceCounter();
     timer_->frameTime = 0.0f;
-    if (!options_.tracePath.empty()) {
-        trace_.Open(options_.tracePath);
-    }
     int32_t exitCode = 0;
     while (running_) {
         Message message;
@@ -225,17 +224,27 @@ void Core::RunFrame() {
 }
 
 void Core::WindowProcedure(const Message& message) {
-    if (message.type == Message::Type::KeyDown && message.virtualKey == kEscapeKey) {
-        platform_->PostQuit(0);
-    }
     if (message.type == Message::Type::Destroy) {
         platform_->PostQuit(0);
         return;
     }
-    if (replaying_ && (message.type == Message::Type::KeyDown || message.type == Message::Type::KeyUp ||
-                       message.type == Message::Type::MouseMove)) {
-        return;  // recorded input stands in for the real keyboard and mouse
+    const bool keyboardOrMouse = message.type == Message::Type::KeyDown || message.type == Message::Type::KeyUp ||
+                                 message.type == Message::Type::MouseMove;
+    if (replaying_ && keyboardOrMouse) {
+        QuitOnEscape(message);  // recorded input stands in for the rest of the keyboard and the mouse
+        return;
     }
+    DispatchInput(message);
+}
+
+void Core::QuitOnEscape(const Message& message) {
+    if (message.type == Message::Type::KeyDown && message.virtualKey == kEscapeKey) {
+        platform_->PostQuit(0);
+    }
+}
+
+void Core::DispatchInput(const Message& message) {
+    QuitOnEscape(message);  // the Escape press is recorded as well
     MessageHandler(message);
 }
 
@@ -273,10 +282,7 @@ void Core::ApplyReplayedInput() {
         case ReplayEvent::Kind::KeyUp:
             message.type = event.kind == ReplayEvent::Kind::KeyDown ? Message::Type::KeyDown : Message::Type::KeyUp;
             message.virtualKey = event.virtualKey;
-            if (message.type == Message::Type::KeyDown && message.virtualKey == kEscapeKey) {
-                platform_->PostQuit(0);
-            }
-            MessageHandler(message);
+            DispatchInput(message);
             break;
         case ReplayEvent::Kind::Mouse:
             input_->MouseMoved(windowCentreX_ + event.dx, windowCentreY_ + event.dy);

@@ -38,6 +38,8 @@ public:
 
     // Feeds recorded input instead of the keyboard and mouse.
     void UseReplay(InputReplay replay);
+    // Writes a row per frame to an opened trace.
+    void UseTrace(FrameTrace trace);
 
     bool Initialize();
     int Run();
@@ -61,6 +63,8 @@ public:
     const Player* GetPlayer() const { return player_; }
 
 private:
+    void QuitOnEscape(const Message& message);
+    void DispatchInput(const Message& message);
     bool CreateMainWindow();
     void DestroyMainWindow();
     bool StartFrameTimer();

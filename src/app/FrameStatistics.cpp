@@ -1,5 +1,7 @@
 #include "app/FrameStatistics.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 
 void FpsCounter::AddSample(float seconds) {
@@ -20,8 +22,9 @@ void WorldClock::Advance(float seconds) {
 void FormatFpsText(float averageSeconds, char (&text)[128]) {
     // The reciprocal is taken in double precision: in single precision
     // 1 / 0.0016 rounds up to exactly 625.
-    const int fps = averageSeconds > 0.0f ? static_cast<int>(1.0 / averageSeconds) : 0;
-    std::snprintf(text, sizeof text, "FPS %i (%.4f ms)", fps, static_cast<double>(averageSeconds * 1000.0f));
+    const double perSecond = averageSeconds > 0.0f ? 1.0 / averageSeconds : 0.0;
+    const int fps = static_cast<int>(std::min(perSecond, static_cast<double>(INT_MAX)));
+    std::snprintf(text, sizeof text, "FPS %i (%.4f ms)", fps, static_cast<double>(averageSeconds) * 1000.0);
 }
 
 void FormatPositionText(float x, float y, float z, char (&text)[128]) {

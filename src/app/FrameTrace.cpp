@@ -1,9 +1,18 @@
 #include "app/FrameTrace.h"
 
+#include <utility>
+
 FrameTrace::~FrameTrace() {
     if (file_ != nullptr) {
         std::fclose(file_);
     }
+}
+
+FrameTrace::FrameTrace(FrameTrace&& other) noexcept : file_(std::exchange(other.file_, nullptr)) {}
+
+FrameTrace& FrameTrace::operator=(FrameTrace&& other) noexcept {
+    std::swap(file_, other.file_);
+    return *this;
 }
 
 bool FrameTrace::Open(const std::string& path) {

@@ -23,6 +23,8 @@ public:
     FrameTrace() = default;
     FrameTrace(const FrameTrace&) = delete;
     FrameTrace& operator=(const FrameTrace&) = delete;
+    FrameTrace(FrameTrace&& other) noexcept;
+    FrameTrace& operator=(FrameTrace&& other) noexcept;
     ~FrameTrace();
 
     bool Open(const std::string& path);  // writes the header row

@@ -1,8 +1,10 @@
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "app/CommandLine.h"
 #include "app/Core.h"
+#include "app/FrameTrace.h"
 #include "app/InputReplay.h"
 #include "platform/SdlPlatform.h"
 
@@ -24,6 +26,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "voxmere: %s\n", error.c_str());
         return 2;
     }
+    FrameTrace trace;
+    if (!options.tracePath.empty() && !trace.Open(options.tracePath)) {
+        std::fprintf(stderr, "voxmere: cannot write the trace file %s\n", options.tracePath.c_str());
+        return 2;
+    }
     if (!options.noDialogs) {
         InstallMessageBoxSink();
     }
@@ -33,6 +40,7 @@ int main(int argc, char** argv) {
     if (!options.inputPath.empty()) {
         core->UseReplay(std::move(replay));
     }
+    core->UseTrace(std::move(trace));
     const int exitCode = core->Initialize() ? core->Run() : 1;
     core->Shutdown();
     delete core;

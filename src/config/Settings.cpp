@@ -63,13 +63,13 @@ TypedSettings& Config() {
 }
 
 Settings& Settings::Instance() {
-    static Settings* instance = [] {
-        auto* created = new Settings();
-        created->LoadFile("config.ini");
-        created->LoadTypedSettings(Config());
-        return created;
+    static Settings instance = [] {
+        Settings loaded;
+        loaded.LoadFile("config.ini");
+        loaded.LoadTypedSettings(Config());
+        return loaded;
     }();
-    return *instance;
+    return instance;
 }
 
 bool Settings::LoadFile(const std::string& path) {

@@ -39,7 +39,8 @@ TEST(CommandLine, DefaultsRunUntilQuitWithMeasuredTime) {
 
 TEST(CommandLine, RejectsBadOptionsAndValues) {
     const std::vector<std::vector<const char*>> bad = {
-        {"--bogus"}, {"--frames"}, {"--frames", "ten"}, {"--frames", "-1"}, {"--fixed-dt", "0"},
+        {"--bogus"}, {"--frames"}, {"--frames", "ten"}, {"--frames", "-1"}, {"--frames", "0"}, {"--fixed-dt", "0"},
+        {"--fixed-dt", "1e-9"},
         {"--fixed-dt", "abc"}, {"--trace", ""}, {"extra"},
     };
     for (const auto& args : bad) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -103,7 +105,9 @@ protected:
         // The store is loaded once per process from the working folder's
         // config.ini: load it from a scratch folder holding the test's keys.
         const std::filesystem::path previous = std::filesystem::current_path();
-        const std::filesystem::path scratch = std::filesystem::path(testing::TempDir()) / "voxmere-core-test";
+        // One folder per process: ctest runs the tests in parallel.
+        const std::filesystem::path scratch =
+            std::filesystem::path(testing::TempDir()) / ("voxmere-core-test-" + std::to_string(getpid()));
         std::filesystem::create_directories(scratch);
         std::filesystem::current_path(scratch);
         std::ofstream("config.ini") << "toggleWireframe=v\ntoggleFlyMode=F\njump=32\nmoveForward=W\n";

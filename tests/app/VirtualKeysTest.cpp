@@ -37,7 +37,10 @@ TEST(VirtualKeys, FunctionKeypadAndPunctuationRanges) {
     EXPECT_EQ(VirtualKeyFromSdl(SDLK_BACKQUOTE), 192);
     EXPECT_EQ(VirtualKeyFromSdl(SDLK_LEFTBRACKET), 219);
     EXPECT_EQ(VirtualKeyFromSdl(SDLK_QUOTE), 222);
-    EXPECT_EQ(VirtualKeyFromSdl(SDLK_PRINTSCREEN), 0);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_DELETE), 46);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_PAGEUP), 33);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_SCROLLLOCK), 145);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_VOLUMEUP), 0);
 }
 
 TEST(VirtualKeys, AltCombinationsAndF10AreSystemKeys) {

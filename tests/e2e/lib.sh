@@ -66,6 +66,7 @@ wait_exit_code() {
     if ! kill -0 "$pid" 2>/dev/null; then
       wait "$pid"
       EXIT_CODE=$?
+      VIEWER_PID=""
       return 0
     fi
     sleep 0.1

@@ -35,6 +35,11 @@ code=$?
 [ "$code" = "2" ] || fail "a bad input file ended with $code, expected 2"
 grep -q 'bad-input.txt:2' out.txt || fail "the bad input line was not named: $(cat out.txt)"
 
+"$BUILD/voxmere" --no-dialogs --frames 1 --trace no-such-folder/trace.csv > out.txt 2>&1
+code=$?
+[ "$code" = "2" ] || fail "an unwritable trace file ended with $code, expected 2"
+grep -q 'no-such-folder/trace.csv' out.txt || fail "the trace file was not named: $(cat out.txt)"
+
 printf 'terrainWidth=96\nchunkWidth=32\nfullscreen=false\n' > config.ini
 "$BUILD/voxmere" --no-dialogs --frames 1 > out.txt 2>&1
 code=$?
