@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -6,9 +7,12 @@
 #include "app/Core.h"
 #include "app/FrameTrace.h"
 #include "app/InputReplay.h"
+#include "platform/ErrorMessage.h"
 #include "platform/SdlPlatform.h"
 
 int main(int argc, char** argv) {
+    // Any storage that cannot be had ends the program with the out-of-memory message.
+    std::set_new_handler([] { ExitOutOfMemory(); });
     RunOptions options;
     std::string error;
     switch (ParseCommandLine(argc, argv, options, error)) {

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <new>
+#include <system_error>
 #include <vector>
 
 #include "config/Settings.h"
 #include "graphics/DdsFormat.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -69,10 +72,24 @@ HRESULT CheckHeaders(DdsFile& file) {
     return kS_OK;
 }
 
+// What opening the file would have failed with: a missing file or folder on
+// the way, or (for a folder or an unreadable file) access denied.
+HRESULT OpenFailure(const std::string& nativePath) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(nativePath, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        const std::filesystem::path folder = std::filesystem::path(nativePath).parent_path();
+        const bool folderExists = folder.empty() || std::filesystem::is_directory(folder, error);
+        return folderExists ? kHResultFileNotFound : kHResultPathNotFound;
+    }
+    return kHResultAccessDenied;
+}
+
 HRESULT ReadDdsFile(const char* fileName, DdsFile& file) {
-    std::ifstream stream(NativePath(fileName), std::ios::binary | std::ios::ate);
-    if (!stream) {
-        return kHResultFileNotFound;
+    const std::string nativePath = NativePath(fileName);
+    std::ifstream stream(nativePath, std::ios::binary | std::ios::ate);
+    if (!IsRegularFile(nativePath) || !stream) {
+        return OpenFailure(nativePath);
     }
     const std::streamoff end = stream.tellg();
     if (end < 0 || static_cast<uint64_t>(end) >= (1ull << 32) || end < static_cast<std::streamoff>(kDdsLegacyDataOffset)) {

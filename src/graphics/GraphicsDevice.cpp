@@ -40,13 +40,6 @@ RasterizerDesc RasterizerDescription(FillMode fill) {
     return desc;
 }
 
-template <typename HandleType>
-void ReleaseIfSet(RenderDevice& device, HandleType& handle) {
-    if (handle) {
-        device.Release(handle);
-    }
-    handle = HandleType{};
-}
 
 }  // namespace
 
@@ -91,8 +84,15 @@ bool GraphicsDevice::StoreAdapter(const AdapterInfo& adapter) {
 
 bool GraphicsDevice::ChooseRefreshRate(SwapChainDesc& swapChain) {
     std::vector<DisplayMode> modes;
-    if (!device_->GetDisplayModes(modes)) {
+    switch (device_->GetDisplayModes(modes)) {
+    case DisplayModeResult::NoPrimaryOutput:
+        return Fail("failed to find primary output");
+    case DisplayModeResult::CountFailed:
+        return Fail("failed to get display mode count");
+    case DisplayModeResult::ListFailed:
         return Fail("failed to get display mode list");
+    case DisplayModeResult::Listed:
+        break;
     }
     const TypedSettings& settings = Config();
     swapChain.width = settings.windowWidth;
@@ -191,16 +191,16 @@ void GraphicsDevice::Shutdown() {
     if (deviceCreated_) {
         device.LeaveFullscreen();
     }
-    ReleaseIfSet(device, solidState_);
-    ReleaseIfSet(device, wireframeState_);
-    ReleaseIfSet(device, depthDisabledState_);
-    ReleaseIfSet(device, alphaEnabledState_);
-    ReleaseIfSet(device, alphaDisabledState_);
+    ReleaseHandle(device, solidState_);
+    ReleaseHandle(device, wireframeState_);
+    ReleaseHandle(device, depthDisabledState_);
+    ReleaseHandle(device, alphaEnabledState_);
+    ReleaseHandle(device, alphaDisabledState_);
     if (depthStencilViewCreated_) {
         device.ReleaseDepthStencilView();
         depthStencilViewCreated_ = false;
     }
-    ReleaseIfSet(device, depthEnabledState_);
+    ReleaseHandle(device, depthEnabledState_);
     if (depthBufferCreated_) {
         device.ReleaseDepthBuffer();
         depthBufferCreated_ = false;

@@ -165,6 +165,9 @@ struct DisplayMode {
     uint32_t refreshDenominator = 1;
 };
 
+// How the query of the primary output's display modes ended.
+enum class DisplayModeResult { Listed, NoPrimaryOutput, CountFailed, ListFailed };
+
 struct AdapterInfo {
     std::string description;
     uint64_t dedicatedVideoMemory = 0;  // bytes
@@ -191,7 +194,7 @@ public:
 
     // Adapter and output, asked before the device exists.
     virtual bool GetAdapterInfo(AdapterInfo& out) = 0;
-    virtual bool GetDisplayModes(std::vector<DisplayMode>& out) = 0;
+    virtual DisplayModeResult GetDisplayModes(std::vector<DisplayMode>& out) = 0;
 
     // Device and swap chain; then the back buffer's target and depth buffer.
     virtual bool CreateDeviceAndSwapChain(const SwapChainDesc& desc) = 0;
@@ -258,3 +261,12 @@ public:
     // first. False when the backend cannot.
     virtual bool ReadFrame(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height) = 0;
 };
+
+// Releases a handle that is set and empties it; harmless on an empty one.
+template <typename HandleType>
+void ReleaseHandle(RenderDevice& device, HandleType& handle) {
+    if (handle) {
+        device.Release(handle);
+    }
+    handle = HandleType{};
+}

@@ -2,24 +2,35 @@
 
 #include <cstdio>
 #include <fstream>
+#include <new>
 
 #include "config/Settings.h"
+#include "platform/Files.h"
 
 std::unique_ptr<uint8_t[]> ReadWholeFile(const char* path, size_t& size) {
-    std::ifstream file(NativePath(path), std::ios::binary | std::ios::ate);
-    if (!file) {
+    const std::string nativePath = NativePath(path);
+    std::ifstream file(nativePath, std::ios::binary | std::ios::ate);
+    if (!IsRegularFile(nativePath) || !file) {
         return nullptr;
     }
-    size = static_cast<size_t>(file.tellg());
+    const std::streamoff end = file.tellg();
+    if (end < 0) {
+        return nullptr;
+    }
+    size = static_cast<size_t>(end);
     file.seekg(0, std::ios::beg);
-    std::unique_ptr<uint8_t[]> bytes(new uint8_t[size]);
+    std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[size]);
+    if (!bytes) {
+        return nullptr;
+    }
     file.read(reinterpret_cast<char*>(bytes.get()), static_cast<std::streamsize>(size));
     return bytes;
 }
 
 ShaderPairResult LoadShaderPair(RenderDevice& device, const std::string& baseName, const InputElement* elements,
                                 uint32_t elementCount, ShaderPair& out) {
-    char fileName[128];
+    // Room for a 120-character base name and the longest suffix.
+    char fileName[136];
     std::snprintf(fileName, sizeof fileName, "%s_VS%s", baseName.c_str(), device.ShaderFileExtension());
     size_t vertexSize = 0;
     const std::unique_ptr<uint8_t[]> vertexBytes = ReadWholeFile(fileName, vertexSize);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/Settings.h"
+#include "platform/Files.h"
 #include "graphics/DDSTextureLoader.h"
 
 namespace {
@@ -41,8 +42,9 @@ bool Font::Initialize(RenderDevice& device) {
 
 bool Font::ReadFontInfo() {
     glyphs_.reset(new Glyph[kGlyphCount]());
-    std::ifstream in(NativePath(Config().fontInfoFilename));
-    if (!in) {
+    const std::string path = NativePath(Config().fontInfoFilename);
+    std::ifstream in(path);
+    if (!IsRegularFile(path) || !in) {
         return false;
     }
     for (int i = 0; i < kGlyphCount; ++i) {

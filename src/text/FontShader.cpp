@@ -19,12 +19,6 @@ bool CreateDynamicConstantBuffer(RenderDevice& device, uint32_t byteWidth, Buffe
     return device.CreateBuffer(desc, nullptr, out);
 }
 
-template <typename HandleType>
-void ReleaseIfSet(RenderDevice& device, HandleType& handle) {
-    if (handle) {
-        device.Release(handle);
-    }
-}
 }  // namespace
 
 FontShader::FontShader()
@@ -80,12 +74,12 @@ bool FontShader::LoadShaders(RenderDevice& device) {
 }
 
 void FontShader::Shutdown(RenderDevice& device) {
-    ReleaseIfSet(device, colourBuffer_);
-    ReleaseIfSet(device, matrixBuffer_);
-    ReleaseIfSet(device, inputLayout_);
-    ReleaseIfSet(device, vertexShader_);
-    ReleaseIfSet(device, pixelShader_);
-    ReleaseIfSet(device, sampler_);
+    ReleaseHandle(device, colourBuffer_);
+    ReleaseHandle(device, matrixBuffer_);
+    ReleaseHandle(device, inputLayout_);
+    ReleaseHandle(device, vertexShader_);
+    ReleaseHandle(device, pixelShader_);
+    ReleaseHandle(device, sampler_);
 }
 
 void FontShader::BindMatrices(RenderDevice& device, const Matrix4& baseView, const Matrix4& ortho,

@@ -34,7 +34,6 @@ bool Chunk::Initialize(int32_t width, int32_t height) {
     if (!grid_.data) {
         ExitOutOfMemory();
     }
-    MoveTo(origin_);
     return true;
 }
 

@@ -75,7 +75,6 @@ public:
     bool HasContent() const { return hasContent_; }
     bool IsDirty() const { return dirty_; }
     bool IsQueued() const { return queued_; }
-    void MarkDirty() { dirty_ = true; }
     uint32_t ScanVisited() const { return visited_; }
 
 private:

@@ -57,12 +57,6 @@ bool CreateOrReport(RenderDevice& device, const BufferDesc& desc, const void* da
     return true;
 }
 
-template <typename HandleType>
-void ReleaseIfSet(RenderDevice& device, HandleType& handle) {
-    if (handle) {
-        device.Release(handle);
-    }
-}
 }  // namespace
 
 CubeRenderer::CubeRenderer() : device_(nullptr), instanceCount_(0) {}
@@ -124,13 +118,13 @@ void CubeRenderer::Shutdown() {
     if (device_ == nullptr) {
         return;
     }
-    ReleaseIfSet(*device_, vertexBuffer_);
-    ReleaseIfSet(*device_, indexBuffer_);
-    ReleaseIfSet(*device_, vertexShader_);
-    ReleaseIfSet(*device_, pixelShader_);
-    ReleaseIfSet(*device_, instanceBuffer_);
-    ReleaseIfSet(*device_, matricesBuffer_);
-    ReleaseIfSet(*device_, inputLayout_);
+    ReleaseHandle(*device_, vertexBuffer_);
+    ReleaseHandle(*device_, indexBuffer_);
+    ReleaseHandle(*device_, vertexShader_);
+    ReleaseHandle(*device_, pixelShader_);
+    ReleaseHandle(*device_, instanceBuffer_);
+    ReleaseHandle(*device_, matricesBuffer_);
+    ReleaseHandle(*device_, inputLayout_);
     device_ = nullptr;
 }
 

@@ -64,8 +64,8 @@ void TerrainGenerator::Shutdown() {
     std::vector<uint8_t>().swap(rowValues_);
     delete noise_;
     noise_ = nullptr;
-    current_ = nullptr;
-    busy_ = false;
+    samplingPending_ = false;
+    EndJob();
 }
 
 void TerrainGenerator::StartJob(Chunk* chunk) {
@@ -185,12 +185,13 @@ int32_t TerrainGenerator::GenerateHeightmap(Chunk* chunk, int32_t budget) {
 
 bool TerrainGenerator::SampleCaves(int32_t budget, int32_t& count) {
     const BlockPosition& origin = current_->Origin();
-    const int32_t step = static_cast<int32_t>(verticalStep_);
+    const int32_t hStep = static_cast<int32_t>(horizontalStep_);
+    const int32_t vStep = static_cast<int32_t>(verticalStep_);
     int32_t firstX = sampleX_;
     int32_t firstZ = sampleZ_;
-    for (int32_t sy = sampleY_; sy <= height_; sy += step) {
-        for (int32_t sx = firstX; sx <= width_; sx += step) {
-            for (int32_t sz = firstZ; sz <= width_; sz += step) {
+    for (int32_t sy = sampleY_; sy <= height_; sy += vStep) {
+        for (int32_t sx = firstX; sx <= width_; sx += hStep) {
+            for (int32_t sz = firstZ; sz <= width_; sz += hStep) {
                 if (count > budget) {
                     sampleY_ = sy;
                     sampleX_ = sx;
@@ -201,9 +202,9 @@ bool TerrainGenerator::SampleCaves(int32_t budget, int32_t& count) {
                 const float y = SampleCoordinate(origin.y, sy);
                 const float z = SampleCoordinate(origin.z, sz);
                 if (sy == 0) {
-                    Grid2D(sx / step, sz / step) = noise_->OctaveNoise2D(x, z);
+                    Grid2D(sx / hStep, sz / hStep) = noise_->OctaveNoise2D(x, z);
                 }
-                Grid3D(sx / step, sz / step, sy / step) = noise_->OctaveNoise3D(x, y, z);
+                Grid3D(sx / hStep, sz / hStep, sy / vStep) = noise_->OctaveNoise3D(x, y, z);
                 count += 1;
             }
             firstZ = 0;

@@ -116,7 +116,11 @@ TEST_F(DdsLoaderTest, RejectsMissingArgumentsAndClearsTheView) {
     EXPECT_FALSE(view_);
     EXPECT_EQ(LoadDdsTexture(&device_, path.c_str(), nullptr), kE_INVALIDARG);
     EXPECT_EQ(static_cast<uint32_t>(LoadDdsTexture(&device_, folder_.File("none.dds").c_str(), &view_)),
-              0x80070002u);
+              0x80070002u);  // file not found
+    EXPECT_EQ(static_cast<uint32_t>(LoadDdsTexture(&device_, folder_.File("none/a.dds").c_str(), &view_)),
+              0x80070003u);  // path not found
+    EXPECT_EQ(static_cast<uint32_t>(LoadDdsTexture(&device_, folder_.File("").c_str(), &view_)),
+              0x80070005u);  // a folder: access denied
     EXPECT_TRUE(device_.calls.empty());
 }
 

@@ -189,6 +189,24 @@ INSTANTIATE_TEST_SUITE_P(
                       FailingStep{"CreateRasterizerState", 1, "failed to create rasterizer state", 4},
                       FailingStep{"CreateRasterizerState", 2, "failed to create rasterizer state", 5}));
 
+TEST_F(GraphicsDeviceTest, EachDisplayModeQueryFailureHasItsOwnMessage) {
+    const std::pair<DisplayModeResult, const char*> cases[] = {
+        {DisplayModeResult::NoPrimaryOutput, "failed to find primary output"},
+        {DisplayModeResult::CountFailed, "failed to get display mode count"},
+    };
+    for (const auto& [result, message] : cases) {
+        GraphicsDevice graphics;
+        auto device = std::make_unique<RecordingDevice>();
+        device->failing = {"GetDisplayModes"};
+        device->displayModeFailure = result;
+        const size_t shown = messages_.Messages().size();
+        EXPECT_FALSE(graphics.Initialize(std::move(device)));
+        ASSERT_EQ(messages_.Messages().size(), shown + 1);
+        EXPECT_EQ(messages_.Messages().back(), message);
+        graphics.Shutdown();
+    }
+}
+
 TEST_F(GraphicsDeviceTest, RasterModeChangesStateOnlyWhenItDiffers) {
     ASSERT_TRUE(Start());
     const size_t mark = Recording().calls.size();

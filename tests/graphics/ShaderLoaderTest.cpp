@@ -67,6 +67,14 @@ TEST_F(ShaderLoaderTest, ReadWholeFileTakesBackslashPathsAndReturnsNullForMissin
     EXPECT_EQ(bytes[3], 0);
     EXPECT_EQ(bytes[4], 5);
     EXPECT_EQ(ReadWholeFile(folder_.File("absent.bin").c_str(), size), nullptr);
+    EXPECT_EQ(ReadWholeFile(folder_.File("").c_str(), size), nullptr);  // a folder is not a file
+}
+
+TEST_F(ShaderLoaderTest, BaseNamesOfUpTo120CharactersKeepTheirWholeSuffix) {
+    const std::string longName(120 - folder_.File("").size(), 'n');
+    folder_.Write(longName + "_VS.glsl", std::string("vertex"));
+    folder_.Write(longName + "_PS.glsl", std::string("pixel"));
+    EXPECT_EQ(Load(folder_.File(longName)), ShaderPairResult::Loaded);
 }
 
 }  // namespace

@@ -52,10 +52,10 @@ bool RecordingDevice::GetAdapterInfo(AdapterInfo& out) {
     return true;
 }
 
-bool RecordingDevice::GetDisplayModes(std::vector<DisplayMode>& out) {
-    if (Record("GetDisplayModes")) return false;
+DisplayModeResult RecordingDevice::GetDisplayModes(std::vector<DisplayMode>& out) {
+    if (Record("GetDisplayModes")) return displayModeFailure;
     out = displayModes;
-    return true;
+    return DisplayModeResult::Listed;
 }
 
 bool RecordingDevice::CreateDeviceAndSwapChain(const SwapChainDesc& desc) {
@@ -176,7 +176,8 @@ void RecordingDevice::SetVertexBuffers(uint32_t startSlot, uint32_t count, const
                                        const uint32_t* strides, const uint32_t* offsets) {
     std::string text = Join({startSlot, count});
     for (uint32_t i = 0; i < count; ++i) {
-        text += " " + Join({buffers[i].id, strides[i], offsets[i]});
+        text += ' ';
+        text += Join({buffers[i].id, strides[i], offsets[i]});
     }
     Record("SetVertexBuffers", text);
 }

@@ -18,6 +18,7 @@ public:
     // Fails only the n-th (1-based) call of a name, e.g. {"CreateBuffer", 3}.
     std::map<std::string, int> failingNth;
     std::vector<DisplayMode> displayModes;
+    DisplayModeResult displayModeFailure = DisplayModeResult::ListFailed;  // when GetDisplayModes fails
     AdapterInfo adapter{"Recording Adapter", 512ull * 1024 * 1024};
 
     // Calls whose text starts with the prefix, in order.
@@ -31,7 +32,7 @@ public:
     uint32_t FeatureLevel() const override { return 0xa000; }
 
     bool GetAdapterInfo(AdapterInfo& out) override;
-    bool GetDisplayModes(std::vector<DisplayMode>& out) override;
+    DisplayModeResult GetDisplayModes(std::vector<DisplayMode>& out) override;
     bool CreateDeviceAndSwapChain(const SwapChainDesc& desc) override;
     bool CreateRenderTarget() override;
     bool CreateDepthBuffer(uint32_t width, uint32_t height) override;

@@ -43,7 +43,8 @@ cmp -s "$work/m1.txt" "$work/m2.txt" && fail "the two methods gave the same worl
 "$tool" $small --time 2 | grep -Eq '^pregen_ms median [0-9.]+ min [0-9.]+ max [0-9.]+ runs 2$' || fail "--time format"
 "$tool" --help | grep -q -- '--budgeted' || fail "--help"
 
-for bad in "--bogus" "--method" "--chunk-width x" "--budgeted 5" "--infinite 2" "--time 0"; do
+for bad in "--bogus" "--method" "--chunk-width x" "--budgeted 5" "--infinite 2" "--time 0" \
+           "--chunk-width 12" "--terrain-width 96"; do
     set +e
     "$tool" $bad > /dev/null 2> "$work/err.txt"
     status=$?

@@ -10,6 +10,7 @@
 #include "WorldReport.h"
 #include "config/Settings.h"
 #include "world/VoxelWorld.h"
+#include "world/WorldSettings.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -116,6 +117,11 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::fputs(ToolUsage(), stdout);
         return 0;
+    }
+    ApplyWorldOptions(options, false);
+    if (!ValidateWorldSettings(Config())) {  // says which rule the sizes break
+        std::fputs(ToolUsage(), stderr);
+        return 2;
     }
     switch (options.mode) {
         case ToolOptions::Mode::Stream:

@@ -505,8 +505,11 @@ bool GlRenderDevice::SupportsTextureFormat(Format format) const {
 }
 
 bool GlRenderDevice::GetAdapterInfo(AdapterInfo& out) {
+    // The renderer is known only once a context exists; without one the
+    // adapter stays unnamed and the device creation reports the failure.
+    out = AdapterInfo{};
     if (!state_->EnsureContext()) {
-        return false;
+        return true;
     }
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     out.description = renderer != nullptr ? renderer : "";
@@ -523,6 +526,9 @@ bool GlRenderDevice::GetAdapterInfo(AdapterInfo& out) {
     // Mesa on GLX reports its video memory in megabytes.
     using QueryRendererInteger = int (*)(int attribute, unsigned int* value);
     constexpr int kRendererVideoMemoryMesa = 0x8187;
+    if (!SDL_GL_ExtensionSupported("GLX_MESA_query_renderer")) {
+        return true;
+    }
     const auto query =
         reinterpret_cast<QueryRendererInteger>(SDL_GL_GetProcAddress("glXQueryCurrentRendererIntegerMESA"));
     unsigned int megabytes = 0;
@@ -532,21 +538,24 @@ bool GlRenderDevice::GetAdapterInfo(AdapterInfo& out) {
     return true;
 }
 
-bool GlRenderDevice::GetDisplayModes(std::vector<DisplayMode>& out) {
+DisplayModeResult GlRenderDevice::GetDisplayModes(std::vector<DisplayMode>& out) {
     out.clear();
+    if (SDL_GetNumVideoDisplays() < 1) {
+        return DisplayModeResult::NoPrimaryOutput;
+    }
     const int count = SDL_GetNumDisplayModes(0);
     if (count < 0) {
-        return false;
+        return DisplayModeResult::CountFailed;
     }
     for (int i = 0; i < count; ++i) {
         SDL_DisplayMode mode{};
         if (SDL_GetDisplayMode(0, i, &mode) != 0) {
-            return false;
+            return DisplayModeResult::ListFailed;
         }
         out.push_back({static_cast<uint32_t>(mode.w), static_cast<uint32_t>(mode.h),
                        static_cast<uint32_t>(mode.refresh_rate), 1});
     }
-    return true;
+    return DisplayModeResult::Listed;
 }
 
 bool GlRenderDevice::CreateDeviceAndSwapChain(const SwapChainDesc& desc) {
@@ -1001,6 +1010,7 @@ bool GlRenderDevice::ReadFrame(std::vector<uint8_t>& rgba, uint32_t& width, uint
     height = s.frameHeight;
     const size_t rowBytes = static_cast<size_t>(width) * 4;
     std::vector<uint8_t> bottomFirst(rowBytes * height);
+    ClearGlErrors();  // only the read-back's own errors count
     glBindFramebuffer(GL_READ_FRAMEBUFFER, s.framebuffer.Get());
     glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_RGBA, GL_UNSIGNED_BYTE,
                  bottomFirst.data());

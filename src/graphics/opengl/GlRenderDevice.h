@@ -35,7 +35,7 @@ public:
     bool SupportsTextureFormat(Format format) const override;
 
     bool GetAdapterInfo(AdapterInfo& out) override;
-    bool GetDisplayModes(std::vector<DisplayMode>& out) override;
+    DisplayModeResult GetDisplayModes(std::vector<DisplayMode>& out) override;
     bool CreateDeviceAndSwapChain(const SwapChainDesc& desc) override;
     bool CreateRenderTarget() override;
     bool CreateDepthBuffer(uint32_t width, uint32_t height) override;
