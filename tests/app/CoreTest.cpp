@@ -300,3 +300,27 @@ TEST_F(CoreLifecycle, KeyAndMouseEventsApplyAtTheNextFrame) {
     EXPECT_EQ(platform.calls.back(), "SetCursorPosition 960 540");
     core.Shutdown();
 }
+
+TEST_F(CoreLifecycle, AHeldToggleFiresAgainOnAnyKeyMessageInALaterFrame) {
+    Core core(&platform, RunOptions{});
+    ASSERT_TRUE(core.Initialize());
+    std::vector<bool> seen;
+    const auto frame = [&] {
+        core.ProcessInput();
+        seen.push_back(core.IsWireframe());
+    };
+    core.MessageHandler(KeyMessage(Message::Type::KeyDown, 'V'));
+    frame();
+    frame();  // held, but no message: nothing fires
+    core.MessageHandler(KeyMessage(Message::Type::KeyDown, 'W'));
+    frame();
+    core.MessageHandler(KeyMessage(Message::Type::KeyUp, 'W'));
+    frame();
+    core.MessageHandler(KeyMessage(Message::Type::KeyDown, 'W'));
+    core.MessageHandler(KeyMessage(Message::Type::KeyUp, 'W'));  // two messages between frames count once
+    frame();
+    core.MessageHandler(KeyMessage(Message::Type::KeyUp, 'V'));
+    frame();
+    EXPECT_EQ(seen, (std::vector<bool>{true, true, false, true, false, false}));
+    core.Shutdown();
+}
