@@ -6,14 +6,10 @@
 set -euo pipefail
 
 build="$(cd "${1:?usage: test_render.sh BUILD_DIR}" && pwd)"
+. "$(dirname "$0")/lib.sh"
 binary="$build/voxmere"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 
 # A run folder with the build's settings turned into a small, fully
 # generated world in a 640 x 360 window.
