@@ -2,149 +2,116 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "RecordingDevice.h"
 #include "TestFiles.h"
 #include "config/Settings.h"
 
 namespace {
 
-// The call's name without its arguments.
-std::string NameOf(const std::string& call) { return call.substr(0, call.find(' ')); }
+using Calls = std::vector<std::string>;
 
-std::vector<std::string> NamesOf(const std::vector<std::string>& calls) {
-    std::vector<std::string> names;
-    for (const std::string& call : calls) {
-        names.push_back(NameOf(call));
-    }
-    return names;
-}
+std::string NameOf(const std::string& call) { return call.substr(0, call.find(' ')); }
 
 class GraphicsDeviceTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    GraphicsDeviceTest() {
         Config() = TypedSettings{};
         Config().fullscreen = false;
-        auto device = std::make_unique<RecordingDevice>();
-        recording_ = device.get();
-        pending_ = std::move(device);
     }
-    void TearDown() override { Config() = TypedSettings{}; }
+    ~GraphicsDeviceTest() override { Config() = TypedSettings{}; }
 
-    RecordingDevice& Recording() { return *recording_; }
-    bool Start() { return graphics_.Initialize(std::move(pending_)); }
-    // Calls recorded from now on.
-    std::vector<std::string> CallsAfter(size_t mark) const {
-        return {recording_->calls.begin() + static_cast<std::ptrdiff_t>(mark), recording_->calls.end()};
+    // Starts `graphics` on a fresh recording device set up by `prepare`.
+    bool Start(GraphicsDevice& graphics, const std::function<void(RecordingDevice&)>& prepare = {}) {
+        auto device = std::make_unique<RecordingDevice>();
+        recording = device.get();
+        if (prepare) prepare(*device);
+        return graphics.Initialize(std::move(device));
     }
+    Calls CallsAfter(size_t mark) const { return {recording->calls.begin() + static_cast<long>(mark), recording->calls.end()}; }
 
     GraphicsDevice graphics_;
+    RecordingDevice* recording = nullptr;
     MessageCapture messages_;
-
-private:
-    RecordingDevice* recording_ = nullptr;
-    std::unique_ptr<RenderDevice> pending_;
 };
 
-TEST_F(GraphicsDeviceTest, StartsInOrderAndBindsTheThreeDimensionalStates) {
+TEST_F(GraphicsDeviceTest, StartsInOrderBindsTheThreeDimensionalStatesAndDrawsFrames) {
     Config().windowWidth = 640;
     Config().windowHeight = 360;
-    ASSERT_TRUE(Start());
-
-    const std::vector<std::string> expected = {
+    ASSERT_TRUE(Start(graphics_));
+    const Calls expected = {
         "GetAdapterInfo",          "GetDisplayModes",        "CreateDeviceAndSwapChain 640 360 0 1 1 1",
         "CreateRenderTarget",      "CreateDepthBuffer 640 360", "CreateDepthStencilView",
         "BindRenderTargets",       "CreateDepthStencilState 1 1", "SetDepthStencilState 1 1",
         "CreateDepthStencilState 0 1", "CreateBlendState 1",   "CreateBlendState 0",
         "CreateRasterizerState 0 1", "CreateRasterizerState 1 1", "SetRasterizerState 5",
         "SetViewport 640 360"};
-    EXPECT_EQ(Recording().calls, expected);
+    EXPECT_EQ(recording->calls, expected);
     EXPECT_TRUE(messages_.Messages().empty());
     EXPECT_STREQ(graphics_.AdapterName(), "Recording Adapter");
-    EXPECT_EQ(graphics_.VideoMemoryMb(), 512);
-}
 
-TEST_F(GraphicsDeviceTest, VideoMemoryIsTruncatedMegabytes) {
-    const struct {
-        uint64_t bytes;
-        int megabytes;
-    } cases[] = {{0, 0}, {1048575, 0}, {1048576, 1}, {2147483648ull, 2048}, {3ull * 1024 * 1024 - 1, 2}};
-    for (const auto& c : cases) {
-        GraphicsDevice graphics;
-        auto device = std::make_unique<RecordingDevice>();
-        device->adapter.dedicatedVideoMemory = c.bytes;
-        ASSERT_TRUE(graphics.Initialize(std::move(device)));
-        EXPECT_EQ(graphics.VideoMemoryMb(), c.megabytes) << c.bytes << " bytes";
-        graphics.Shutdown();
+    // Raster mode changes state only when it differs; two overlay toggles restore the 3D states.
+    const size_t mark = recording->calls.size();
+    for (RasterMode mode : {RasterMode::Solid, RasterMode::Wireframe, RasterMode::Wireframe, RasterMode::Solid}) {
+        graphics_.SetRasterMode(mode);
     }
+    graphics_.ToggleOverlayStates();
+    graphics_.ToggleOverlayStates();
+    const float sky[4] = {0.6f, 0.6f, 0.6f, 1.0f};
+    graphics_.BeginFrame(sky);
+    graphics_.EndFrame();
+    EXPECT_EQ(CallsAfter(mark), (Calls{"SetRasterizerState 6", "SetRasterizerState 5", "SetDepthStencilState 2 1",
+                                       "SetBlendState 3 4294967295", "SetBlendState 4 4294967295",
+                                       "SetDepthStencilState 1 1", "ClearRenderTarget", "ClearDepth", "Present 1"}));
 }
 
-TEST_F(GraphicsDeviceTest, AdapterNameMustFitWithItsTerminator) {
-    Recording().adapter.description = std::string(127, 'a');
-    ASSERT_TRUE(Start());
+TEST_F(GraphicsDeviceTest, VideoMemoryIsTruncatedMegabytesAndAdapterNameMustFitWithItsTerminator) {
+    for (auto [bytes, megabytes] : {std::pair{0ull, 0}, {1048575ull, 0}, {1048576ull, 1}, {3ull * 1024 * 1024 - 1, 2},
+                                    {2147483648ull, 2048}}) {
+        GraphicsDevice graphics;
+        ASSERT_TRUE(Start(graphics, [&](RecordingDevice& d) { d.adapter.dedicatedVideoMemory = bytes; }));
+        EXPECT_EQ(graphics.VideoMemoryMb(), megabytes) << bytes << " bytes";
+    }
+    ASSERT_TRUE(Start(graphics_, [](RecordingDevice& d) { d.adapter.description = std::string(127, 'a'); }));
     EXPECT_EQ(std::string(graphics_.AdapterName()), std::string(127, 'a'));
 
     GraphicsDevice tooLong;
-    auto device = std::make_unique<RecordingDevice>();
-    device->adapter.description = std::string(128, 'b');
-    RecordingDevice* recording = device.get();
-    EXPECT_FALSE(tooLong.Initialize(std::move(device)));
+    EXPECT_FALSE(Start(tooLong, [](RecordingDevice& d) { d.adapter.description = std::string(128, 'b'); }));
     EXPECT_TRUE(messages_.Messages().empty());
-    EXPECT_EQ(recording->Count("CreateDeviceAndSwapChain"), 0u);
     tooLong.Shutdown();
-    EXPECT_EQ(recording->Count("LeaveFullscreen"), 0u);
+    EXPECT_EQ(recording->calls, (Calls{"GetAdapterInfo", "GetDisplayModes"}));
+    GraphicsDevice().Shutdown();  // never started: nothing to do
 }
 
-TEST_F(GraphicsDeviceTest, RefreshRateComesFromTheLastExactlyMatchingMode) {
-    Config().windowWidth = 1280;
-    Config().windowHeight = 720;
-    Recording().displayModes = {{1280, 720, 60000, 1001}, {1920, 1080, 144, 1}, {1280, 720, 60, 1},
-                                {1280, 720, 75, 1},       {1280, 1024, 85, 1},  {720, 1280, 120, 1}};
-    ASSERT_TRUE(Start());
-    EXPECT_EQ(Recording().CallsStartingWith("CreateDeviceAndSwapChain"),
-              std::vector<std::string>{"CreateDeviceAndSwapChain 1280 720 75 1 1 1"});
+TEST_F(GraphicsDeviceTest, SwapChainTakesTheLastExactlyMatchingRateOnlyWithVSync) {
+    const std::vector<DisplayMode> modes = {{1280, 720, 60000, 1001}, {1920, 1080, 144, 1}, {1280, 720, 60, 1},
+                                            {1280, 720, 75, 1},       {1280, 1024, 85, 1},  {720, 1280, 120, 1}};
+    for (const bool vsync : {true, false}) {
+        Config().VSync = vsync;
+        GraphicsDevice graphics;
+        ASSERT_TRUE(Start(graphics, [&](RecordingDevice& d) { d.displayModes = modes; }));
+        graphics.EndFrame();
+        EXPECT_EQ(recording->CallsStartingWith("CreateDeviceAndSwapChain"),
+                  Calls{vsync ? "CreateDeviceAndSwapChain 1280 720 75 1 1 1" : "CreateDeviceAndSwapChain 1280 720 0 1 1 0"});
+        EXPECT_EQ(recording->calls.back(), vsync ? "Present 1" : "Present 0");
+    }
 }
 
-TEST_F(GraphicsDeviceTest, WithoutVSyncTheRateIsZeroAndPresentDoesNotWait) {
-    Config().VSync = false;
-    Recording().displayModes = {{1280, 720, 60, 1}};
-    ASSERT_TRUE(Start());
-    EXPECT_EQ(Recording().CallsStartingWith("CreateDeviceAndSwapChain"),
-              std::vector<std::string>{"CreateDeviceAndSwapChain 1280 720 0 1 1 0"});
-    graphics_.EndFrame();
-    EXPECT_EQ(Recording().calls.back(), "Present 0");
-}
-
-TEST_F(GraphicsDeviceTest, FullscreenAsksForAFullscreenSwapChainAndLeavesItFirst) {
+TEST_F(GraphicsDeviceTest, FullscreenShutdownLeavesFullscreenFirstAndReleasesEachStateByItsHandleOnce) {
     Config().fullscreen = true;
-    ASSERT_TRUE(Start());
-    EXPECT_EQ(Recording().CallsStartingWith("CreateDeviceAndSwapChain"),
-              std::vector<std::string>{"CreateDeviceAndSwapChain 1280 720 0 1 0 1"});
-    const size_t mark = Recording().calls.size();
+    ASSERT_TRUE(Start(graphics_));
+    EXPECT_EQ(recording->CallsStartingWith("CreateDeviceAndSwapChain"),
+              Calls{"CreateDeviceAndSwapChain 1280 720 0 1 0 1"});
+    const size_t mark = recording->calls.size();
     graphics_.Shutdown();
-    const std::vector<std::string> expected = {
-        "LeaveFullscreen",       "ReleaseRasterizerState", "ReleaseRasterizerState", "ReleaseDepthStencilState",
-        "ReleaseBlendState",     "ReleaseBlendState",      "ReleaseDepthStencilView", "ReleaseDepthStencilState",
-        "ReleaseDepthBuffer",    "ReleaseRenderTarget",    "ReleaseDevice"};
-    EXPECT_EQ(NamesOf(CallsAfter(mark)), expected);
-    EXPECT_EQ(Recording().LiveObjects(), 0u);
-}
-
-TEST_F(GraphicsDeviceTest, ShutdownReleasesEachStateByItsHandle) {
-    ASSERT_TRUE(Start());
-    const size_t mark = Recording().calls.size();
     graphics_.Shutdown();
     // Creation order gave ids 1..6: depth on, depth off, blend on, blend off, solid, wireframe.
-    const std::vector<std::string> releases = Recording().CallsStartingWith("Release");
-    const std::vector<std::string> expected = {
-        "ReleaseRasterizerState 5", "ReleaseRasterizerState 6", "ReleaseDepthStencilState 2",
-        "ReleaseBlendState 3",      "ReleaseBlendState 4",      "ReleaseDepthStencilView",
-        "ReleaseDepthStencilState 1", "ReleaseDepthBuffer",     "ReleaseRenderTarget",
-        "ReleaseDevice"};
-    EXPECT_EQ(releases, expected);
-    EXPECT_EQ(CallsAfter(mark).front(), "LeaveFullscreen");
-
-    graphics_.Shutdown();  // a second shutdown releases nothing twice
-    EXPECT_EQ(Recording().CallsStartingWith("Release"), expected);
+    EXPECT_EQ(CallsAfter(mark), (Calls{"LeaveFullscreen", "ReleaseRasterizerState 5", "ReleaseRasterizerState 6",
+                                       "ReleaseDepthStencilState 2", "ReleaseBlendState 3", "ReleaseBlendState 4",
+                                       "ReleaseDepthStencilView", "ReleaseDepthStencilState 1", "ReleaseDepthBuffer",
+                                       "ReleaseRenderTarget", "ReleaseDevice"}));
+    EXPECT_EQ(recording->LiveObjects(), 0u);
 }
 
 struct FailingStep {
@@ -152,32 +119,36 @@ struct FailingStep {
     int nth;
     const char* message;
     size_t liveAfterFailure;  // objects created before the failing step
+    DisplayModeResult displayModeFailure = DisplayModeResult::ListFailed;
 };
 
 class GraphicsDeviceFailureTest : public GraphicsDeviceTest, public ::testing::WithParamInterface<FailingStep> {};
 
 TEST_P(GraphicsDeviceFailureTest, ShowsItsMessageStopsAndShutsDownCleanly) {
     const FailingStep step = GetParam();
-    Recording().failingNth[step.call] = step.nth;
-    EXPECT_FALSE(Start());
+    EXPECT_FALSE(Start(graphics_, [&](RecordingDevice& d) {
+        d.failingNth[step.call] = step.nth;
+        d.displayModeFailure = step.displayModeFailure;
+    }));
     EXPECT_EQ(messages_.Messages(), std::vector<std::string>{step.message});
-    EXPECT_EQ(Recording().LiveObjects(), step.liveAfterFailure);
-    EXPECT_EQ(NameOf(Recording().calls.back()), step.call) << "nothing runs after the failing step";
+    EXPECT_EQ(recording->LiveObjects(), step.liveAfterFailure);
+    EXPECT_EQ(NameOf(recording->calls.back()), step.call) << "nothing runs after the failing step";
 
     graphics_.Shutdown();
-    EXPECT_EQ(Recording().LiveObjects(), 0u);
-    const bool deviceExists = std::string(step.call) != "GetAdapterInfo" && std::string(step.call) != "GetDisplayModes" &&
-                              std::string(step.call) != "CreateDeviceAndSwapChain";
-    EXPECT_EQ(Recording().Count("LeaveFullscreen"), deviceExists ? 1u : 0u);
-    EXPECT_EQ(Recording().Count("ReleaseDevice"), deviceExists ? 1u : 0u);
-    EXPECT_EQ(Recording().Count("ReleaseRenderTarget"),
-              deviceExists && std::string(step.call) != "CreateRenderTarget" ? 1u : 0u);
+    EXPECT_EQ(recording->LiveObjects(), 0u);
+    const std::string call = step.call;
+    const size_t deviceExists = call != "GetAdapterInfo" && call != "GetDisplayModes" && call != "CreateDeviceAndSwapChain";
+    EXPECT_EQ(recording->Count("LeaveFullscreen"), deviceExists);
+    EXPECT_EQ(recording->Count("ReleaseDevice"), deviceExists);
+    EXPECT_EQ(recording->Count("ReleaseRenderTarget"), deviceExists && call != "CreateRenderTarget" ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EachStep, GraphicsDeviceFailureTest,
     ::testing::Values(FailingStep{"GetAdapterInfo", 1, "failed to create graphic adapter", 0},
                       FailingStep{"GetDisplayModes", 1, "failed to get display mode list", 0},
+                      FailingStep{"GetDisplayModes", 1, "failed to find primary output", 0, DisplayModeResult::NoPrimaryOutput},
+                      FailingStep{"GetDisplayModes", 1, "failed to get display mode count", 0, DisplayModeResult::CountFailed},
                       FailingStep{"CreateDeviceAndSwapChain", 1, "failed to create device and swap chain", 0},
                       FailingStep{"CreateRenderTarget", 1, "failed to create render target view", 0},
                       FailingStep{"CreateDepthBuffer", 1, "failed to create depth buffer texture", 0},
@@ -188,59 +159,5 @@ INSTANTIATE_TEST_SUITE_P(
                       FailingStep{"CreateBlendState", 2, "failed to create alpha disabled blend state", 3},
                       FailingStep{"CreateRasterizerState", 1, "failed to create rasterizer state", 4},
                       FailingStep{"CreateRasterizerState", 2, "failed to create rasterizer state", 5}));
-
-TEST_F(GraphicsDeviceTest, EachDisplayModeQueryFailureHasItsOwnMessage) {
-    const std::pair<DisplayModeResult, const char*> cases[] = {
-        {DisplayModeResult::NoPrimaryOutput, "failed to find primary output"},
-        {DisplayModeResult::CountFailed, "failed to get display mode count"},
-    };
-    for (const auto& [result, message] : cases) {
-        GraphicsDevice graphics;
-        auto device = std::make_unique<RecordingDevice>();
-        device->failing = {"GetDisplayModes"};
-        device->displayModeFailure = result;
-        const size_t shown = messages_.Messages().size();
-        EXPECT_FALSE(graphics.Initialize(std::move(device)));
-        ASSERT_EQ(messages_.Messages().size(), shown + 1);
-        EXPECT_EQ(messages_.Messages().back(), message);
-        graphics.Shutdown();
-    }
-}
-
-TEST_F(GraphicsDeviceTest, RasterModeChangesStateOnlyWhenItDiffers) {
-    ASSERT_TRUE(Start());
-    const size_t mark = Recording().calls.size();
-    graphics_.SetRasterMode(RasterMode::Solid);
-    graphics_.SetRasterMode(RasterMode::Wireframe);
-    graphics_.SetRasterMode(RasterMode::Wireframe);
-    graphics_.SetRasterMode(RasterMode::Solid);
-    graphics_.SetRasterMode(RasterMode::Solid);
-    EXPECT_EQ(CallsAfter(mark), (std::vector<std::string>{"SetRasterizerState 6", "SetRasterizerState 5"}));
-}
-
-TEST_F(GraphicsDeviceTest, OverlayStatesToggleInOrderAndTwiceRestoreTheThreeDimensionalStates) {
-    ASSERT_TRUE(Start());
-    const size_t mark = Recording().calls.size();
-    graphics_.ToggleOverlayStates();
-    graphics_.ToggleOverlayStates();
-    const std::vector<std::string> expected = {"SetDepthStencilState 2 1", "SetBlendState 3 4294967295",
-                                               "SetBlendState 4 4294967295", "SetDepthStencilState 1 1"};
-    EXPECT_EQ(CallsAfter(mark), expected);
-}
-
-TEST_F(GraphicsDeviceTest, FrameClearsColourThenDepthAndPresentsWithVSync) {
-    ASSERT_TRUE(Start());
-    const size_t mark = Recording().calls.size();
-    const float sky[4] = {0.6f, 0.6f, 0.6f, 1.0f};
-    graphics_.BeginFrame(sky);
-    graphics_.EndFrame();
-    EXPECT_EQ(CallsAfter(mark), (std::vector<std::string>{"ClearRenderTarget", "ClearDepth", "Present 1"}));
-}
-
-TEST_F(GraphicsDeviceTest, ShutdownWithoutInitializeDoesNothing) {
-    GraphicsDevice never;
-    never.Shutdown();
-    EXPECT_EQ(never.Device(), nullptr);
-}
 
 }  // namespace

@@ -9,31 +9,25 @@
 
 namespace {
 
-TEST(ScreenshotTest, WritesRowsTopFirstThatReadBackUnchanged) {
+TEST(ScreenshotTest, WritesRowsTopFirstThatReadBackUnchangedAndRefusesBadInput) {
     TempFolder folder;
     // 3 x 2: a red, green, blue top row over a white, black, translucent one.
     const std::vector<uint8_t> rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255,
                                        255, 255, 255, 255, 0, 0, 0, 255, 10, 20, 30, 128};
     const std::string path = folder.File("shot.png");
     ASSERT_TRUE(SavePng(path.c_str(), rgba, 3, 2));
-
-    int width = 0;
-    int height = 0;
-    int channels = 0;
+    int width = 0, height = 0, channels = 0;
     stbi_uc* pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
     ASSERT_NE(pixels, nullptr);
     EXPECT_EQ(width, 3);
     EXPECT_EQ(height, 2);
     EXPECT_EQ(std::vector<uint8_t>(pixels, pixels + rgba.size()), rgba);
     stbi_image_free(pixels);
-}
 
-TEST(ScreenshotTest, RefusesMismatchedSizesAndUnwritablePaths) {
-    TempFolder folder;
     const std::vector<uint8_t> onePixel = {1, 2, 3, 4};
-    EXPECT_FALSE(SavePng(folder.File("a.png").c_str(), onePixel, 2, 1));
-    EXPECT_FALSE(SavePng(folder.File("b.png").c_str(), {}, 0, 0));
-    EXPECT_FALSE(SavePng(folder.File("no/such/folder.png").c_str(), onePixel, 1, 1));
+    EXPECT_FALSE(SavePng(folder.File("a.png").c_str(), onePixel, 2, 1)) << "size mismatch";
+    EXPECT_FALSE(SavePng(folder.File("b.png").c_str(), {}, 0, 0)) << "empty image";
+    EXPECT_FALSE(SavePng(folder.File("no/such/folder.png").c_str(), onePixel, 1, 1)) << "unwritable path";
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 
 namespace {
 std::vector<std::string> g_messages;
-void CollectMessage(const char* text) { g_messages.emplace_back(text); }
 }  // namespace
 
 TempFolder::TempFolder() {
@@ -21,22 +20,15 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::string TempFolder::File(const std::string& name) const { return path_ + "/" + name; }
-
 std::string TempFolder::Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-    const std::string path = File(name);
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return path;
-}
-
-std::string TempFolder::Write(const std::string& name, const std::string& text) const {
-    return Write(name, std::vector<uint8_t>(text.begin(), text.end()));
+    std::ofstream(File(name), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return File(name);
 }
 
 MessageCapture::MessageCapture() {
     g_messages.clear();
-    SetErrorMessageSink(CollectMessage);
+    SetErrorMessageSink([](const char* text) { g_messages.emplace_back(text); });
 }
 
 MessageCapture::~MessageCapture() { SetErrorMessageSink(nullptr); }

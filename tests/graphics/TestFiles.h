@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-// A fresh folder under the system's temporary folder, removed with its
-// contents when the object goes.
+// A fresh temporary folder, removed with its contents when the object goes.
 class TempFolder {
 public:
     TempFolder();
@@ -13,10 +12,11 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    // The full path of a file in the folder.
-    std::string File(const std::string& name) const;
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
-    std::string Write(const std::string& name, const std::string& text) const;
+    std::string Write(const std::string& name, const std::string& text) const {
+        return Write(name, std::vector<uint8_t>(text.begin(), text.end()));
+    }
 
 private:
     std::string path_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "RecordingDevice.h"
 #include "TextTestFiles.h"
@@ -12,11 +13,8 @@ namespace {
 
 OverlayLine Line(uint32_t id, const char* text, int maximumLength, uint32_t x = 10, uint32_t y = 10) {
     OverlayLine line;
-    line.id = id;
     std::snprintf(line.text, sizeof line.text, "%s", text);
-    line.maximumLength = maximumLength;
-    line.x = x;
-    line.y = y;
+    std::tie(line.id, line.maximumLength, line.x, line.y) = std::tie(id, maximumLength, x, y);
     return line;
 }
 
@@ -47,14 +45,22 @@ protected:
     TextEngine engine;
 };
 
-TEST_F(TextEngineTest, StartCreatesColourAndMatrixBuffersShadersLayoutAndSampler) {
+TEST_F(TextEngineTest, StartCreatesBuffersShadersLayoutAndSamplerAndShutdownReleasesSentencesThenShaderThenFont) {
     ASSERT_TRUE(engine.Initialize(device, 1280, 720));
-    const auto created = device.calls;
     const std::vector<std::string> expected = {"CreateBuffer 16 1 2 1 0", "CreateBuffer 256 1 2 1 0", "CreateVertexShader 6",
                                                "CreatePixelShader 5", "CreateInputLayout 2 POSITION0@0v TEXCOORD0@0v",
                                                "CreateSampler 1 1"};
-    EXPECT_EQ(std::vector<std::string>(created.end() - 6, created.end()), expected);
+    EXPECT_EQ(std::vector<std::string>(device.calls.end() - 6, device.calls.end()), expected);
     EXPECT_TRUE(TextTestFiles::messages.empty());
+
+    engine.SetText(device, Line(0, "!", 1));
+    engine.Shutdown(device);
+    // Numbered as created: texture 1, colour 2, matrix 3, shaders 4 and 5, layout 6, sampler 7, vertex 8, index 9.
+    EXPECT_EQ(device.CallsStartingWith("Release"),
+              (std::vector<std::string>{"ReleaseBuffer 8", "ReleaseBuffer 9", "ReleaseBuffer 2", "ReleaseBuffer 3",
+                                        "ReleaseInputLayout 6", "ReleaseShader 4", "ReleaseShader 5", "ReleaseSampler 7",
+                                        "ReleaseTextureView 1"}));
+    EXPECT_EQ(device.LiveObjects(), 0u);
 }
 
 TEST_F(TextEngineTest, EachStartFailureShowsItsMessage) {
@@ -82,56 +88,38 @@ TEST_F(TextEngineTest, EachStartFailureShowsItsMessage) {
     }
 }
 
-TEST_F(TextEngineTest, FirstSightOfAnIdCreatesBuffersAndALaterLineKeepsItsMaximumLength) {
-    Start();
-    engine.SetText(device, Line(3, "!", 4));
+TEST_F(TextEngineTest, FirstSightOfAnIdCreatesBuffersAndALaterLineRefillsOnlyItsSentenceKeepingItsMaximumLength) {
+    Start(1281);
+    engine.SetText(device, Line(3, "!", 4, 10, 30));
     EXPECT_EQ(device.CallsStartingWith("CreateBuffer"),
               (std::vector<std::string>{"CreateBuffer 480 1 0 1 1", "CreateBuffer 96 0 1 0 1"}));
     const std::vector<uint8_t>& indexBytes = device.BufferBytes(engine.Sentences()[0].indexBuffer);
     for (uint32_t i = 0; i < 24; ++i) EXPECT_EQ(indexBytes[4 * i], i);
+    const std::vector<uint8_t>& vertexBytes = device.BufferBytes(engine.Sentences()[0].vertexBuffer);
+    EXPECT_EQ(Floats(vertexBytes, 0, 2), (std::vector<float>{-630.5f, 330.0f})) << "pen measured from the top left";
 
-    OverlayLine longer = Line(3, "!!!!!!", 9);
+    engine.SetText(device, Line(9, "!", 1));
+    OverlayLine longer = Line(3, "!!!!!!", 9, 110);
     longer.colour[0] = 0.25f;
     engine.SetText(device, longer);
-    EXPECT_EQ(device.Count("CreateBuffer"), 2u);
-    ASSERT_EQ(engine.Sentences().size(), 1u);
+    EXPECT_EQ(device.Count("CreateBuffer"), 4u);
+    ASSERT_EQ(engine.Sentences().size(), 2u);
     EXPECT_EQ(engine.Sentences()[0].maximumLength, 4);
     EXPECT_EQ(engine.Sentences()[0].red, 0.25f);
-    const std::vector<uint8_t>& vertexBytes = device.BufferBytes(engine.Sentences()[0].vertexBuffer);
+    EXPECT_EQ(Floats(vertexBytes, 0, 1)[0], -530.5f);
     EXPECT_NE(Floats(vertexBytes, 3 * 120 + 20, 1)[0], 0.0f) << "the fourth glyph is drawn";
     EXPECT_EQ(vertexBytes.size(), 480u) << "the fifth is not";
+    EXPECT_EQ(Floats(device.BufferBytes(engine.Sentences()[1].vertexBuffer), 0, 1)[0], -630.5f);
 }
 
-TEST_F(TextEngineTest, ALineRefillsOnlyTheSentenceOfItsId) {
-    Start();
-    engine.SetText(device, Line(9, "!", 1));
-    engine.SetText(device, Line(4, "!", 1));
-    engine.SetText(device, Line(4, "!", 1, 110));
-    EXPECT_EQ(Floats(device.BufferBytes(engine.Sentences()[0].vertexBuffer), 0, 1)[0], -630.0f);
-    EXPECT_EQ(Floats(device.BufferBytes(engine.Sentences()[1].vertexBuffer), 0, 1)[0], -530.0f);
-}
-
-TEST_F(TextEngineTest, PenStartsAtTheLinePositionMeasuredFromTheTopLeftCorner) {
-    Start(1281);
-    engine.SetText(device, Line(0, "!", 1, 10, 30));
-    EXPECT_EQ(Floats(device.BufferBytes(engine.Sentences()[0].vertexBuffer), 0, 2), (std::vector<float>{-630.5f, 330.0f}));
-}
-
-TEST_F(TextEngineTest, EmptyTextDrawsAllIndicesAsDegenerateTriangles) {
-    Start();
-    engine.SetText(device, Line(1, "", 3));
-    const std::vector<uint8_t>& bytes = device.BufferBytes(engine.Sentences()[0].vertexBuffer);
-    EXPECT_TRUE(std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; }));
-    engine.Render(device, Matrix4::Identity(), Matrix4::Identity());
-    EXPECT_EQ(device.CallsStartingWith("DrawIndexed"), std::vector<std::string>{"DrawIndexed 18 0 0"});
-}
-
-TEST_F(TextEngineTest, RenderBindsMatrixOnceThenDrawsEachSentenceInCreationOrder) {
+TEST_F(TextEngineTest, RenderBindsMatrixOnceThenDrawsEachSentenceInCreationOrderEmptyOnesAsDegenerateTriangles) {
     Start();
     OverlayLine red = Line(7, "!", 2);
     red.colour[1] = red.colour[2] = 0.0f;
     engine.SetText(device, red);
-    engine.SetText(device, Line(2, "!", 3));
+    engine.SetText(device, Line(2, "", 3));
+    const std::vector<uint8_t>& empty = device.BufferBytes(engine.Sentences()[1].vertexBuffer);
+    EXPECT_TRUE(std::all_of(empty.begin(), empty.end(), [](uint8_t b) { return b == 0; }));
     Matrix4 ortho;
     for (int i = 0; i < 16; ++i) ortho.m[i / 4][i % 4] = static_cast<float>(i + 1);
     device.calls.clear();
@@ -183,18 +171,6 @@ TEST_F(TextEngineTest, SentenceMissingABufferIsKeptButNotDrawn) {
     EXPECT_EQ(device.Count("MapDiscard"), 1u) << "a sentence without vertex buffer is not filled";
     engine.Render(device, Matrix4::Identity(), Matrix4::Identity());
     EXPECT_EQ(device.Count("DrawIndexed"), 0u);
-}
-
-TEST_F(TextEngineTest, ShutdownReleasesSentencesThenShaderThenFont) {
-    Start();
-    engine.SetText(device, Line(0, "!", 1));
-    engine.Shutdown(device);
-    // Numbered as created: texture 1, colour 2, matrix 3, shaders 4 and 5, layout 6, sampler 7, vertex 8, index 9.
-    EXPECT_EQ(device.CallsStartingWith("Release"),
-              (std::vector<std::string>{"ReleaseBuffer 8", "ReleaseBuffer 9", "ReleaseBuffer 2", "ReleaseBuffer 3",
-                                        "ReleaseInputLayout 6", "ReleaseShader 4", "ReleaseShader 5", "ReleaseSampler 7",
-                                        "ReleaseTextureView 1"}));
-    EXPECT_EQ(device.LiveObjects(), 0u);
 }
 
 }  // namespace

@@ -59,11 +59,6 @@ protected:
     }
     void Start() { ASSERT_TRUE(overlay.Initialize(&graphics)); }
     size_t SentenceCount() const { return overlay.Engine()->Sentences().size(); }
-    static OverlayLine Blank() {
-        OverlayLine line;
-        line.maximumLength = 4;
-        return line;
-    }
     void Draw() { overlay.Render(&graphics, Matrix4::Identity(), Matrix4::Identity()); }
 
     TextTestFiles files;
@@ -91,19 +86,22 @@ TEST_F(TextOverlayTest, RefreshIsDueOnceGUIUpdateSecondsHaveGatheredAndEveryFram
     everyFrame.Shutdown();
 }
 
-TEST_F(TextOverlayTest, RefreshDrainsQueueThenAsksCallbacksInRegistrationOrderOnce) {
+TEST_F(TextOverlayTest, RefreshDrainsQueueThenAsksCallbacksInRegistrationOrderOnceAndCountsBelowOneAddNothing) {
     Start();
     Producer world("world", 1, log);
     Producer core("core", 2, log);
-    OverlayLine title;
+    Producer none("none", 0, log);
+    Producer negative("negative", -3, log);
+    OverlayLine title;  // an id no producer line has, so stray lines would add a sentence
+    title.id = 99;
     title.maximumLength = 32;
     QueueLine(title);
     for (int frame = 0; frame < 5; ++frame) overlay.AddElapsed(1000.0f);
     overlay.Update(&graphics);
 
     EXPECT_TRUE(QueuedLines().empty());
-    EXPECT_EQ(log, (std::vector<std::string>{"world", "core"}));
-    ASSERT_EQ(SentenceCount(), 4u);
+    EXPECT_EQ(log, (std::vector<std::string>{"world", "core", "none", "negative"}));
+    ASSERT_EQ(SentenceCount(), 4u) << "the queued line, one from world and two from core";
     EXPECT_EQ(overlay.Engine()->Sentences()[0].maximumLength, 32) << "the queued line came first";
     for (const OverlayLine& line : world.handed) {
         EXPECT_EQ(std::vector<float>(line.colour, line.colour + 4), std::vector<float>(4, 1.0f));
@@ -111,18 +109,11 @@ TEST_F(TextOverlayTest, RefreshDrainsQueueThenAsksCallbacksInRegistrationOrderOn
     }
 }
 
-TEST_F(TextOverlayTest, CountsOfZeroOrBelowContributeNothing) {
-    Start();
-    Producer none("none", 0, log);
-    Producer negative("negative", -3, log);
-    overlay.Update(&graphics);
-    EXPECT_EQ(log.size(), 2u);
-    EXPECT_EQ(SentenceCount(), 0u);
-}
-
 TEST_F(TextOverlayTest, DrawsSolidBetweenOverlayStatesOnlyWhileDebugOutputIsOn) {
     Start();
-    QueueLine(Blank());
+    OverlayLine blank;
+    blank.maximumLength = 4;
+    QueueLine(blank);
     overlay.Update(&graphics);
     graphics.SetRasterMode(RasterMode::Wireframe);
     device->calls.clear();
@@ -142,26 +133,22 @@ TEST_F(TextOverlayTest, DrawsSolidBetweenOverlayStatesOnlyWhileDebugOutputIsOn) 
     EXPECT_NE(depthStates[0], depthStates[1]);
 }
 
-TEST_F(TextOverlayTest, FailingTextEngineIsReportedAfterItsOwnMessage) {
+TEST_F(TextOverlayTest, ShutdownReleasesWhatItMadeAndAFailingTextEngineIsReportedAfterItsOwnMessage) {
+    TextOverlay().Shutdown();  // safe without a start
+    const size_t graphicsObjects = device->LiveObjects();
+    Start();
+    overlay.Shutdown();
+    EXPECT_EQ(device->LiveObjects(), graphicsObjects);
+
     files.Remove("fontInfo.txt");
     EXPECT_FALSE(overlay.Initialize(&graphics));
     EXPECT_EQ(TextTestFiles::messages, std::vector<std::string>{"failed to initialize TextEngine"});
     TextTestFiles::messages.clear();
     files.WriteFontInfo({});
     files.Remove("Font_PS.glsl");
-    TextOverlay second;
-    EXPECT_FALSE(second.Initialize(&graphics));
+    EXPECT_FALSE(overlay.Initialize(&graphics));
     EXPECT_EQ(TextTestFiles::messages,
               (std::vector<std::string>{"failed to read Font PixelShader", "failed to initialize TextEngine"}));
-    second.Shutdown();
-}
-
-TEST_F(TextOverlayTest, ShutdownReleasesWhatTheOverlayMadeAndIsSafeWithoutAStart) {
-    TextOverlay().Shutdown();
-    const size_t graphicsObjects = device->LiveObjects();
-    Start();
-    overlay.Shutdown();
-    EXPECT_EQ(device->LiveObjects(), graphicsObjects);
 }
 
 }  // namespace

@@ -17,19 +17,15 @@ TextTestFiles::TextTestFiles() {
     Config().fontInfoFilename = PathOf("fontInfo.txt");
     Config().fontImageFilename = PathOf("font.dds");
     Config().fontShaderName = PathOf("Font");
-
     std::vector<GlyphRecord> records;
-    for (int i = 0; i < kPrintableCount; ++i) {
-        records.push_back({kFirstPrintableCode + i, i / 100.0f, (i + 1) / 100.0f, i % 7});
-    }
+    for (int i = 0; i < kPrintableCount; ++i) records.push_back({kFirstPrintableCode + i, i / 100.0f, (i + 1) / 100.0f, i % 7});
     WriteFontInfo(records);
-    GlyphImage glyph{2, 4, std::vector<uint8_t>(8, 255)};
+    const GlyphImage glyph{2, 4, std::vector<uint8_t>(8, 255)};
     std::ostringstream image;
     WriteDds(image, PackGlyphRow({glyph, glyph}, 4));
     Write("font.dds", image.str());
     Write("Font_VS.glsl", "vertex");
     Write("Font_PS.glsl", "pixel");
-
     messages.clear();
     SetErrorMessageSink([](const char* text) { messages.push_back(text); });
 }
