@@ -9,123 +9,72 @@
 
 namespace {
 
-constexpr int32_t kKeyW = 87;
-constexpr int32_t kKeyA = 65;
-constexpr int32_t kKeyS = 83;
-constexpr int32_t kKeyD = 68;
-constexpr int32_t kKeyE = 69;
-constexpr int32_t kKeyQ = 81;
-constexpr int32_t kKeyF = 70;
-constexpr int32_t kKeyC = 67;
-constexpr int32_t kKeyTab = 9;
-constexpr int32_t kKeyOne = 49;
-constexpr int32_t kKeyP = 80;
-constexpr int32_t kSpace = 32;
-constexpr int32_t kLeftShift = 160;
+constexpr int32_t kKeyW = 87, kKeyA = 65, kKeyS = 83, kKeyD = 68, kKeyE = 69, kKeyQ = 81;
+constexpr int32_t kKeyF = 70, kKeyC = 67, kKeyOne = 49, kKeyP = 80, kSpace = 32, kLeftShift = 160;
 
 const char* const kShippedLayout =
-    "moveForward=w\n"
-    "moveBackward=s\n"
-    "moveLeft=a\n"
-    "moveRight=D\n"
-    "moveUp=e\n"
-    "moveDown=q\n"
-    "jump=32\n"
-    "toggleFlyMode=f\n"
-    "toggleCollision=c\n"
-    "toggleWireframe=1\n"
-    "toggleDebugOutput=p\n";
-
-Settings SettingsFrom(const std::string& text) {
-    Settings settings;
-    std::istringstream stream(text);
-    settings.Load(stream);
-    return settings;
-}
+    "moveForward=w\nmoveBackward=s\nmoveLeft=a\nmoveRight=D\nmoveUp=e\nmoveDown=q\njump=32\n"
+    "toggleFlyMode=f\ntoggleCollision=c\ntoggleWireframe=1\ntoggleDebugOutput=p\n";
 
 class InputTest : public ::testing::Test {
 protected:
     void SetUp() override { MouseAcceleration() = MouseFactors{}; }
     void TearDown() override { MouseAcceleration() = MouseFactors{}; }
-
-    void Bind(const std::string& text) { input.Initialize(SettingsFrom(text)); }
-
-    Input input;
+    static Input Bound(const std::string& text = kShippedLayout) {
+        Settings settings;
+        std::istringstream stream(text);
+        settings.Load(stream);
+        Input input;
+        input.Initialize(settings);
+        return input;
+    }
+    Input input = Bound();
 };
 
 TEST_F(InputTest, CharacterBindingsAreUpperCasedLettersAndPlainOtherCharacters) {
-    Bind(kShippedLayout);
     EXPECT_EQ(input.Binding(InputAction::ToggleCollision), kKeyC);
-    EXPECT_EQ(input.Binding(InputAction::ToggleFlyMode), kKeyF);
     EXPECT_EQ(input.Binding(InputAction::ToggleWireframe), kKeyOne);
-    EXPECT_EQ(input.Binding(InputAction::ToggleDebugOutput), kKeyP);
     EXPECT_EQ(input.Binding(InputAction::Jump), kSpace);
-
-    Input braces;
-    braces.Initialize(SettingsFrom("toggleFlyMode={\ntoggleCollision= `\n"));
-    EXPECT_EQ(braces.Binding(InputAction::ToggleFlyMode), '{');  // not shifted down to '['
-    EXPECT_EQ(braces.Binding(InputAction::ToggleCollision), '`');
-
-    Input upper;
-    upper.Initialize(SettingsFrom("moveForward=  W\n"));
-    upper.KeyDown(kKeyW);
-    EXPECT_TRUE(upper.Intents().forward);
+    Input other = Bound("toggleFlyMode={\ntoggleCollision= `\nmoveForward=  W\n");
+    EXPECT_EQ(other.Binding(InputAction::ToggleFlyMode), '{');  // not shifted down to '['
+    EXPECT_EQ(other.Binding(InputAction::ToggleCollision), '`');
+    other.KeyDown(kKeyW);
+    EXPECT_TRUE(other.Intents().forward);
 }
 
 TEST_F(InputTest, EachMovementKeySetsOnlyItsOwnIntent) {
-    Bind(kShippedLayout);
-    const struct {
-        int32_t key;
-        bool MovementIntents::*intent;
-    } cases[] = {{kKeyW, &MovementIntents::forward}, {kKeyS, &MovementIntents::backward},
-                 {kKeyA, &MovementIntents::left},    {kKeyD, &MovementIntents::right},
-                 {kKeyE, &MovementIntents::up},      {kKeyQ, &MovementIntents::down}};
-    bool MovementIntents::*const all[] = {&MovementIntents::forward, &MovementIntents::backward,
-                                          &MovementIntents::left,    &MovementIntents::right,
-                                          &MovementIntents::up,      &MovementIntents::down};
-    for (const auto& held : cases) {
-        input.KeyDown(held.key);
-        const MovementIntents intents = input.Intents();
-        for (bool MovementIntents::*field : all) {
-            EXPECT_EQ(intents.*field, field == held.intent) << "key " << held.key;
-        }
-        input.KeyUp(held.key);
-        EXPECT_FALSE(input.Intents().*held.intent) << "key " << held.key;
+    bool MovementIntents::*const intents[] = {&MovementIntents::forward, &MovementIntents::backward,
+                                              &MovementIntents::left,    &MovementIntents::right,
+                                              &MovementIntents::up,      &MovementIntents::down};
+    const int32_t keys[] = {kKeyW, kKeyS, kKeyA, kKeyD, kKeyE, kKeyQ};
+    for (int held = 0; held < 6; ++held) {
+        input.KeyDown(keys[held]);
+        for (int i = 0; i < 6; ++i) EXPECT_EQ(input.Intents().*intents[i], i == held) << "key " << keys[held];
+        input.KeyUp(keys[held]);
+        EXPECT_FALSE(input.Intents().*intents[held]) << "key " << keys[held];
     }
 }
 
-TEST_F(InputTest, FiresOnlyTheFirstHeldActionInPriorityOrder) {
-    Bind(kShippedLayout);
+// The fired action comes from the key states alone: while a toggle key is
+// held, any key message (auto-repeat, another key) fires it again.
+TEST_F(InputTest, FiresOnlyTheFirstHeldActionInPriorityOrderWhileItsKeyIsHeld) {
     EXPECT_EQ(input.FiredAction(), InputAction::None);
-
-    input.KeyDown(kSpace);
-    EXPECT_EQ(input.FiredAction(), InputAction::Jump);
-    input.KeyDown(kKeyC);
-    EXPECT_EQ(input.FiredAction(), InputAction::ToggleCollision);
-    input.KeyDown(kKeyF);
-    EXPECT_EQ(input.FiredAction(), InputAction::ToggleFlyMode);
-    input.KeyDown(kKeyOne);
-    EXPECT_EQ(input.FiredAction(), InputAction::ToggleWireframe);
-    input.KeyDown(kKeyP);
-    EXPECT_EQ(input.FiredAction(), InputAction::ToggleDebugOutput);
-
-    input.KeyUp(kKeyP);
-    input.KeyUp(kKeyOne);
-    input.KeyUp(kKeyC);
+    const std::pair<int32_t, InputAction> presses[] = {
+        {kSpace, InputAction::Jump},           {kKeyC, InputAction::ToggleCollision},
+        {kKeyF, InputAction::ToggleFlyMode},   {kKeyOne, InputAction::ToggleWireframe},
+        {kKeyP, InputAction::ToggleDebugOutput}, {kKeyW, InputAction::ToggleDebugOutput},
+        {kKeyP, InputAction::ToggleDebugOutput}};  // auto-repeat
+    for (const auto& [key, action] : presses) {
+        input.KeyDown(key);
+        EXPECT_EQ(input.FiredAction(), action) << "key " << key;
+    }
+    for (const int32_t key : {kKeyP, kKeyOne, kKeyC}) input.KeyUp(key);
     EXPECT_EQ(input.FiredAction(), InputAction::ToggleFlyMode);  // flight and jump together: no jump
-}
-
-TEST_F(InputTest, ReleasingAKeyFiresNothingAndAutoRepeatKeepsFiring) {
-    Bind(kShippedLayout);
-    input.KeyDown(kKeyF);
-    input.KeyDown(kKeyF);  // auto-repeat
-    EXPECT_EQ(input.FiredAction(), InputAction::ToggleFlyMode);
-    input.KeyUp(kKeyF);
-    EXPECT_EQ(input.FiredAction(), InputAction::None);
+    for (const int32_t key : {kKeyF, kSpace}) input.KeyUp(key);
+    EXPECT_EQ(input.FiredAction(), InputAction::None);  // releases fire nothing
 }
 
 TEST_F(InputTest, CodesAbove127ShareTheEntryOf128Lower) {
-    Bind(kShippedLayout);
     input.KeyDown(kLeftShift);
     EXPECT_TRUE(input.IsDown(kSpace));
     EXPECT_EQ(input.FiredAction(), InputAction::Jump);
@@ -134,44 +83,33 @@ TEST_F(InputTest, CodesAbove127ShareTheEntryOf128Lower) {
     EXPECT_FALSE(input.IsDown(kLeftShift));  // entries above 127 are never set
 }
 
-TEST_F(InputTest, UnboundActionsFireOnlyForKeyCode128) {
-    Bind("moveForward=w\n");
-    input.KeyDown(kSpace);
-    input.KeyDown(kKeyF);
-    EXPECT_EQ(input.FiredAction(), InputAction::None);
-    EXPECT_FALSE(input.Intents().backward);
+TEST_F(InputTest, UnboundActionsFireOnlyForKeyCode128AndOutOfTableBindingsNever) {
+    Input unbound = Bound("moveForward=w\n");
+    unbound.KeyDown(kSpace);
+    unbound.KeyDown(kKeyF);
+    EXPECT_EQ(unbound.FiredAction(), InputAction::None);
+    EXPECT_FALSE(unbound.Intents().backward);
+    unbound.KeyDown(128);  // lands on entry 0, which every unbound action names
+    EXPECT_EQ(unbound.FiredAction(), InputAction::ToggleDebugOutput);
+    EXPECT_TRUE(unbound.Intents().backward);
+    EXPECT_FALSE(unbound.Intents().forward);
 
-    input.KeyDown(128);  // lands on entry 0, which every unbound action names
-    EXPECT_EQ(input.FiredAction(), InputAction::ToggleDebugOutput);
-    EXPECT_TRUE(input.Intents().backward);
-    EXPECT_FALSE(input.Intents().forward);
-}
-
-TEST_F(InputTest, JumpBindingOfZeroOrOutsideTheKeyTableNeverFires) {
     for (const char* binding : {"jump=0\n", "jump=300\n", "jump=-5\n"}) {
-        Input jumpInput;
-        jumpInput.Initialize(SettingsFrom(binding));
-        jumpInput.KeyDown(kSpace);
-        jumpInput.KeyDown(300);
-        jumpInput.KeyDown(-5);
-        EXPECT_NE(jumpInput.FiredAction(), InputAction::Jump) << binding;
+        Input jump = Bound(binding);
+        for (const int32_t key : {kSpace, 300, -5}) jump.KeyDown(key);
+        EXPECT_NE(jump.FiredAction(), InputAction::Jump) << binding;
     }
 }
 
-TEST_F(InputTest, MouseFactorsComeFromTheSettingsOrDefaultTo0005) {
+TEST_F(InputTest, MouseFactorsComeFromTheSettingsAndTheLastCursorPositionIsKept) {
     MouseAcceleration() = MouseFactors{1.0f, 2.0f};
-    Bind("accelerationX=0.01\n");
+    input = Bound("accelerationX=0.01\n");
     EXPECT_FLOAT_EQ(MouseAcceleration().accelerationX, 0.01f);
-    EXPECT_FLOAT_EQ(MouseAcceleration().accelerationY, 0.005f);
-}
-
-TEST_F(InputTest, KeepsTheLastCursorPosition) {
-    EXPECT_EQ(input.CursorX(), 0);
-    EXPECT_EQ(input.CursorY(), 0);
+    EXPECT_FLOAT_EQ(MouseAcceleration().accelerationY, 0.005f);  // the default
+    EXPECT_TRUE(input.CursorX() == 0 && input.CursorY() == 0);
     input.MouseMoved(700, 300);
     input.MouseMoved(-12, 905);
-    EXPECT_EQ(input.CursorX(), -12);
-    EXPECT_EQ(input.CursorY(), 905);
+    EXPECT_TRUE(input.CursorX() == -12 && input.CursorY() == 905);
 }
 
 }  // namespace

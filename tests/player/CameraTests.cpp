@@ -13,28 +13,19 @@
 namespace {
 
 constexpr float kHalfPi = 1.5707964f;
-constexpr float kTolerance = 1e-6f;
 
-void ExpectVec(Vec3 actual, Vec3 expected, float tolerance = kTolerance) {
+void ExpectVec(Vec3 actual, Vec3 expected, float tolerance = 1e-6f) {
     EXPECT_NEAR(actual.x, expected.x, tolerance);
     EXPECT_NEAR(actual.y, expected.y, tolerance);
     EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-// A point p maps to p x M (row vector, w = 1).
-Vec3 TransformPoint(Vec3 p, const Matrix4& m) {
+Vec3 TransformPoint(Vec3 p, const Matrix4& m) {  // p x M, row vector with w = 1
     const float in[4] = {p.x, p.y, p.z, 1.0f};
     float out[3] = {};
-    for (int column = 0; column < 3; ++column) {
-        for (int row = 0; row < 4; ++row) {
-            out[column] += in[row] * m.m[row][column];
-        }
-    }
+    for (int i = 0; i < 12; ++i) out[i % 3] += in[i / 3] * m.m[i / 3][i % 3];
     return {out[0], out[1], out[2]};
 }
-
-std::vector<std::string> captured;
-void Capture(const char* text) { captured.emplace_back(text); }
 
 Camera CameraAt(Vec3 position, float yaw, float pitch) {
     Camera camera;
@@ -45,160 +36,120 @@ Camera CameraAt(Vec3 position, float yaw, float pitch) {
     return camera;
 }
 
-TEST(CameraAxesTest, LevelViewLooksAlongPositiveZ) {
-    const Camera camera = CameraAt({0.0f, 0.0f, 0.0f}, 0.0f, 0.0f);
-    ExpectVec(camera.Right(), {1.0f, 0.0f, 0.0f});
-    ExpectVec(camera.Up(), {0.0f, 1.0f, 0.0f});
-    ExpectVec(camera.Forward(), {0.0f, 0.0f, 1.0f});
-    ExpectVec(camera.FlatForward(), {0.0f, 0.0f, 1.0f});
-    const Matrix4 identity = Matrix4::Identity();
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 4; ++column) {
-            EXPECT_FLOAT_EQ(camera.View().m[row][column], identity.m[row][column]) << row << "," << column;
-        }
+TEST(CameraAxesTest, YawAndPitchTurnTheAxes) {
+    const float s = std::sin(0.7f), c = std::cos(0.7f);
+    const struct {
+        float yaw, pitch;
+        Vec3 forward, right, up, flat;
+    } cases[] = {{0.0f, 0.0f, {0, 0, 1}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
+                 {kHalfPi, 0.0f, {1, 0, 0}, {0, 0, -1}, {0, 1, 0}, {1, 0, 0}},
+                 {0.7f, kHalfPi, {0, -1, 0}, {c, 0, -s}, {s, 0, c}, {s, 0, c}}};  // straight down
+    for (const auto& t : cases) {
+        SCOPED_TRACE(testing::Message() << "yaw " << t.yaw << " pitch " << t.pitch);
+        const Camera camera = CameraAt({3.0f, 40.0f, -2.0f}, t.yaw, t.pitch);
+        ExpectVec(camera.Forward(), t.forward);
+        ExpectVec(camera.Right(), t.right);
+        ExpectVec(camera.Up(), t.up);
+        ExpectVec(camera.FlatForward(), t.flat);
     }
 }
 
-TEST(CameraAxesTest, QuarterTurnOfYawLooksAlongPositiveX) {
-    const Camera camera = CameraAt({0.0f, 0.0f, 0.0f}, kHalfPi, 0.0f);
-    ExpectVec(camera.Forward(), {1.0f, 0.0f, 0.0f});
-    ExpectVec(camera.Right(), {0.0f, 0.0f, -1.0f});
-    ExpectVec(camera.FlatForward(), {1.0f, 0.0f, 0.0f});
-}
-
-TEST(CameraAxesTest, FullPitchLooksStraightDownWithHorizontalUp) {
-    const float yaw = 0.7f;
-    const Camera camera = CameraAt({3.0f, 40.0f, -2.0f}, yaw, kHalfPi);
-    const Vec3 flat{std::sin(yaw), 0.0f, std::cos(yaw)};
-    ExpectVec(camera.Forward(), {0.0f, -1.0f, 0.0f});
-    ExpectVec(camera.Up(), flat);
-    ExpectVec(camera.FlatForward(), flat);
-}
-
-// The view maps the eye to the origin and its axes to the unit axes of a
-// left-handed view space: right to +x, up to +y, forward to +z. Looking
-// straight down included, where the world's up axis would be of no use.
+// The view maps the eye to the origin and right, up, forward to +x, +y, +z,
+// looking straight down or up included; the level view at the origin is the identity.
 TEST(CameraViewTest, MapsTheCameraAxesToTheViewSpaceAxes) {
     const Vec3 eye{12.5f, 70.0f, -31.0f};
     const float angles[][2] = {{2.2f, -0.6f}, {0.7f, kHalfPi}, {4.0f, -kHalfPi}};
-    const float tolerance = 2e-5f;
+    const Matrix4 level = CameraAt({0.0f, 0.0f, 0.0f}, 0.0f, 0.0f).View();
+    for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(level.m[i / 4][i % 4], Matrix4::Identity().m[i / 4][i % 4]) << i;
     for (const auto& yawPitch : angles) {
         SCOPED_TRACE(testing::Message() << "yaw " << yawPitch[0] << " pitch " << yawPitch[1]);
         const Camera camera = CameraAt(eye, yawPitch[0], yawPitch[1]);
-        ExpectVec(TransformPoint(eye, camera.View()), {0.0f, 0.0f, 0.0f}, tolerance);
-        ExpectVec(TransformPoint(eye + camera.Right(), camera.View()), {1.0f, 0.0f, 0.0f}, tolerance);
-        ExpectVec(TransformPoint(eye + camera.Up(), camera.View()), {0.0f, 1.0f, 0.0f}, tolerance);
-        ExpectVec(TransformPoint(eye + camera.Forward(), camera.View()), {0.0f, 0.0f, 1.0f}, tolerance);
+        ExpectVec(TransformPoint(eye, camera.View()), {0.0f, 0.0f, 0.0f}, 2e-5f);
+        ExpectVec(TransformPoint(eye + camera.Right(), camera.View()), {1.0f, 0.0f, 0.0f}, 2e-5f);
+        ExpectVec(TransformPoint(eye + camera.Up(), camera.View()), {0.0f, 1.0f, 0.0f}, 2e-5f);
+        ExpectVec(TransformPoint(eye + camera.Forward(), camera.View()), {0.0f, 0.0f, 1.0f}, 2e-5f);
         EXPECT_FLOAT_EQ(camera.View().m[3][3], 1.0f);
         EXPECT_FLOAT_EQ(camera.View().m[0][3], 0.0f);
     }
 }
 
-class CameraProjectionTest : public ::testing::Test {
-protected:
-    void SetUp() override { Config() = TypedSettings{}; }
-    void TearDown() override { Config() = TypedSettings{}; }
-};
-
-TEST_F(CameraProjectionTest, DefaultSettingsGiveTheLeftHandedPerspective) {
-    Camera camera;
-    camera.BuildProjection();
-    const Matrix4& p = camera.Projection();
-    const float q = 1024.0f / 1023.75f;
-    EXPECT_FLOAT_EQ(p.m[0][0], 0.5625f);
-    EXPECT_FLOAT_EQ(p.m[1][1], 1.0f);
-    EXPECT_FLOAT_EQ(p.m[2][2], q);
-    EXPECT_FLOAT_EQ(p.m[2][3], 1.0f);
-    EXPECT_FLOAT_EQ(p.m[3][2], -q * 0.25f);
-    EXPECT_EQ(p.m[3][3], 0.0f);
-    EXPECT_EQ(p.m[0][1], 0.0f);
-    EXPECT_EQ(p.m[3][0], 0.0f);
-}
-
-TEST_F(CameraProjectionTest, OtherSettingsChangeBothProjections) {
-    Config().windowWidth = 800;
-    Config().windowHeight = 600;
-    Config().screenNear = 0.5f;
-    Config().screenDepth = 100.5f;
-    Config().fieldOfView = 60.0f;
-    Camera camera;
-    camera.BuildProjection();
-    const Matrix4& o = camera.Orthographic();
-    EXPECT_FLOAT_EQ(o.m[0][0], 2.0f / 800.0f);
-    EXPECT_FLOAT_EQ(o.m[1][1], 2.0f / 600.0f);
-    EXPECT_FLOAT_EQ(o.m[2][2], 0.01f);
-    EXPECT_FLOAT_EQ(o.m[3][2], -0.005f);
-    EXPECT_EQ(o.m[3][3], 1.0f);
-    EXPECT_EQ(o.m[2][3], 0.0f);
-    // The perspective follows the same settings: 60 degrees, aspect 4:3.
-    EXPECT_NEAR(camera.Projection().m[1][1], std::sqrt(3.0f), 1e-5f);
-    EXPECT_NEAR(camera.Projection().m[0][0], std::sqrt(3.0f) * 0.75f, 1e-5f);
-}
-
-class CameraBufferTest : public ::testing::Test {
+class CameraTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        captured.clear();
-        previousSink_ = SetErrorMessageSink(Capture);
+        Config() = TypedSettings{};
+        captured().clear();
+        previousSink_ = SetErrorMessageSink([](const char* text) { captured().emplace_back(text); });
     }
-    void TearDown() override { SetErrorMessageSink(previousSink_); }
-
+    void TearDown() override {
+        SetErrorMessageSink(previousSink_);
+        Config() = TypedSettings{};
+    }
+    static std::vector<std::string>& captured() {
+        static std::vector<std::string> messages;
+        return messages;
+    }
     std::vector<float> BufferFloats(const Camera& camera) const {
         const std::vector<uint8_t>& bytes = device.BufferBytes(camera.ConstantBuffer());
         std::vector<float> floats(bytes.size() / sizeof(float));
         std::memcpy(floats.data(), bytes.data(), floats.size() * sizeof(float));
         return floats;
     }
-
     RecordingDevice device;
-
-private:
     ErrorMessageSink previousSink_ = nullptr;
 };
 
-TEST_F(CameraBufferTest, CreatesASixteenByteDynamicConstantBufferOrShowsItsMessage) {
+TEST_F(CameraTest, ProjectionsFollowTheSettings) {
     Camera camera;
-    ASSERT_TRUE(camera.Initialize(device));
-    ASSERT_TRUE(camera.ConstantBuffer());
-    const BufferDesc& desc = device.BufferDescription(camera.ConstantBuffer());
-    EXPECT_EQ(desc.byteWidth, 16u);
-    EXPECT_EQ(desc.usage, Usage::Dynamic);
-    EXPECT_EQ(desc.bind, BindFlag::ConstantBuffer);
-    EXPECT_TRUE(desc.cpuWrite);
-    EXPECT_EQ(device.calls, std::vector<std::string>{"CreateBuffer 16 1 2 1 0"});
-    EXPECT_TRUE(captured.empty());
+    camera.BuildProjection();
+    const Matrix4& p = camera.Projection();  // the defaults: left-handed perspective
+    const float q = 1024.0f / 1023.75f;
+    EXPECT_FLOAT_EQ(p.m[0][0], 0.5625f);
+    EXPECT_FLOAT_EQ(p.m[1][1], 1.0f);
+    EXPECT_FLOAT_EQ(p.m[2][2], q);
+    EXPECT_FLOAT_EQ(p.m[2][3], 1.0f);
+    EXPECT_FLOAT_EQ(p.m[3][2], -q * 0.25f);
+    EXPECT_TRUE(p.m[3][3] == 0.0f && p.m[0][1] == 0.0f && p.m[3][0] == 0.0f);
 
-    camera.Release(device);
-    EXPECT_EQ(device.LiveObjects(), 0u);
-    EXPECT_FALSE(camera.ConstantBuffer());
-
-    device.failing = {"CreateBuffer"};
-    EXPECT_FALSE(camera.Initialize(device));
-    EXPECT_EQ(captured, std::vector<std::string>{"failed to create camera buffer"});
+    Config().windowWidth = 800;
+    Config().windowHeight = 600;
+    Config().screenNear = 0.5f;
+    Config().screenDepth = 100.5f;
+    Config().fieldOfView = 60.0f;
+    camera.BuildProjection();
+    const Matrix4& o = camera.Orthographic();
+    EXPECT_FLOAT_EQ(o.m[0][0], 2.0f / 800.0f);
+    EXPECT_FLOAT_EQ(o.m[1][1], 2.0f / 600.0f);
+    EXPECT_FLOAT_EQ(o.m[2][2], 0.01f);
+    EXPECT_FLOAT_EQ(o.m[3][2], -0.005f);
+    EXPECT_TRUE(o.m[3][3] == 1.0f && o.m[2][3] == 0.0f);
+    EXPECT_NEAR(camera.Projection().m[1][1], std::sqrt(3.0f), 1e-5f);  // 60 degrees, aspect 4:3
+    EXPECT_NEAR(camera.Projection().m[0][0], std::sqrt(3.0f) * 0.75f, 1e-5f);
 }
 
-TEST_F(CameraBufferTest, UploadWritesTheEyeInViewSpaceAndBindsBothStages) {
+TEST_F(CameraTest, BufferHoldsTheEyeInViewSpaceAndIsBoundToBothStages) {
     Camera camera;
     ASSERT_TRUE(camera.Initialize(device));
+    EXPECT_EQ(device.calls, std::vector<std::string>{"CreateBuffer 16 1 2 1 0"});  // 16 bytes, dynamic, constant
     camera.SetPosition({0.0f, 0.0f, 0.0f});
     camera.UpdateView();
     device.calls.clear();
     camera.Upload(device);
-
     const std::string id = std::to_string(camera.ConstantBuffer().id);
-    const std::vector<std::string> expected = {"MapDiscard " + id, "Unmap " + id, "SetConstantBuffer VS 0 " + id,
-                                               "SetConstantBuffer PS 0 " + id};
-    EXPECT_EQ(device.calls, expected);
+    EXPECT_EQ(device.calls, (std::vector<std::string>{"MapDiscard " + id, "Unmap " + id, "SetConstantBuffer VS 0 " + id,
+                                                      "SetConstantBuffer PS 0 " + id}));
     EXPECT_EQ(BufferFloats(camera), (std::vector<float>{0.0f, 0.0f, 0.0f, 1.0f}));
-
     // The level view at (1, 2, 3) has the unit rows and (-1, -2, -3, 1).
     camera.SetPosition({1.0f, 2.0f, 3.0f});
     camera.UpdateView();
     camera.Upload(device);
     EXPECT_EQ(BufferFloats(camera), (std::vector<float>{1.0f, 2.0f, 3.0f, -1.0f - 4.0f - 9.0f + 1.0f}));
+    EXPECT_TRUE(captured().empty());
+    camera.Release(device);
+    EXPECT_EQ(device.LiveObjects(), 0u);
+    EXPECT_FALSE(camera.ConstantBuffer());
 }
 
-TEST_F(CameraBufferTest, FailedMapShowsItsMessageAndWritesNothing) {
+TEST_F(CameraTest, FailuresShowTheirMessageAndAFailedMapWritesNothing) {
     Camera camera;
     ASSERT_TRUE(camera.Initialize(device));
     camera.SetPosition({5.0f, 6.0f, 7.0f});
@@ -206,10 +157,14 @@ TEST_F(CameraBufferTest, FailedMapShowsItsMessageAndWritesNothing) {
     device.failing = {"MapDiscard"};
     device.calls.clear();
     camera.Upload(device);
-
-    EXPECT_EQ(captured, std::vector<std::string>{"failed to lock constant buffer for camera"});
     EXPECT_EQ(device.calls, std::vector<std::string>{"MapDiscard " + std::to_string(camera.ConstantBuffer().id)});
     EXPECT_EQ(BufferFloats(camera), (std::vector<float>{0.0f, 0.0f, 0.0f, 0.0f}));
+
+    device.failing = {"CreateBuffer"};
+    Camera failing;
+    EXPECT_FALSE(failing.Initialize(device));
+    EXPECT_EQ(captured(), (std::vector<std::string>{"failed to lock constant buffer for camera",
+                                                    "failed to create camera buffer"}));
 }
 
 }  // namespace

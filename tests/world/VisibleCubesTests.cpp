@@ -1,20 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "ReferenceTerrain.h"
 #include "WorldTestSupport.h"
 #include "world/TerrainGenerator.h"
 
-namespace {
-bool SameCubes(const Chunk& chunk, const std::vector<CubeInstance>& expected) {
-    if (chunk.VisibleCount() != expected.size()) return false;
-    for (size_t i = 0; i < expected.size(); ++i) {
-        const CubeInstance& a = chunk.VisibleCubes()[i];
-        if (a.x != expected[i].x || a.y != expected[i].y || a.z != expected[i].z) return false;
-    }
-    return true;
-}
-}  // namespace
-
+// 4 x 4 chunks of 8 x 16 x 8.
 class VisibleCubes : public WorldTest {
 protected:
     void Build(bool infinite) {
@@ -23,10 +12,14 @@ protected:
         ASSERT_TRUE(world.Initialize(nullptr));
     }
     Chunk& At(int32_t x, int32_t z) { return *world.FindChunk({x, 0, z}); }
-    void FillSolid(Chunk& chunk) {
-        for (int x = 0; x < 8; ++x)
-            for (int y = 0; y < 16; ++y)
-                for (int z = 0; z < 8; ++z) chunk.SetBlock(x, y, z, 1);
+    static void FillSolid(Chunk& chunk) {
+        for (int i = 0; i < 8 * 16 * 8; ++i) chunk.SetBlock(i / 128, i / 8 % 16, i % 8, 1);
+    }
+    static bool Lists(const Chunk& chunk, float x, float y, float z) {
+        const std::vector<float> cubes = VisibleFloats(chunk);
+        for (size_t i = 0; i < cubes.size(); i += 3)
+            if (cubes[i] == x && cubes[i + 1] == y && cubes[i + 2] == z) return true;
+        return false;
     }
     VoxelWorld world;
 };
@@ -36,67 +29,43 @@ TEST_F(VisibleCubes, ScanOfTheDefaultChunkReturnsTheDocumentedCounts) {
     ASSERT_TRUE(big.Initialize(nullptr));
     Chunk& chunk = *big.FindChunk({0, 0, 0});
     chunk.BeginRebuild();
-    EXPECT_EQ(chunk.BuildVisibleCubes(64000), 64001);
-    EXPECT_EQ(chunk.BuildVisibleCubes(64000), 64001);
-    EXPECT_EQ(chunk.BuildVisibleCubes(64000), 64000);
+    for (const int32_t expected : {64001, 64001, 64000}) EXPECT_EQ(chunk.BuildVisibleCubes(64000), expected);
     EXPECT_TRUE(chunk.IsQueued());
     EXPECT_EQ(chunk.BuildVisibleCubes(64000), 0);
     EXPECT_FALSE(chunk.IsQueued());
 }
 
-TEST_F(VisibleCubes, HiddenBlocksAreLeftOutAndExposedOnesListedOnce) {
+// Null links count as solid: a solid chunk shows only its faces towards the
+// (air) chunks inside the window, plus the six blocks around a hole.
+TEST_F(VisibleCubes, NullLinksCountAsSolid) {
     Build(false);
-    Chunk& chunk = At(1, 1);
-    FillSolid(chunk);
-    chunk.SetBlock(4, 8, 4, 0);  // a hole: its six neighbours become visible
-    RebuildNow(chunk);
-    // Null y links count as solid, so only the faces towards other (air)
-    // chunks and the hole show: the four side walls and the hole's ring.
-    const std::vector<CubeInstance> expected = ReferenceVisibleCubes(chunk);
-    EXPECT_TRUE(SameCubes(chunk, expected));
-    EXPECT_EQ(chunk.VisibleCount(), 16u * (8 * 8 - 6 * 6) + 6u);
-    EXPECT_EQ(chunk.VisibleCubes()[0].x, 8.0f);  // y = 0 row first, origin added
-    EXPECT_EQ(chunk.VisibleCubes()[0].z, 8.0f);
+    FillSolid(At(1, 1));
+    At(1, 1).SetBlock(4, 8, 4, 0);
+    FillSolid(At(0, 0));
+    for (Chunk* chunk : {&At(1, 1), &At(0, 0)}) {
+        RebuildNow(*chunk);
+        EXPECT_EQ(VisibleFloats(*chunk), ReferenceVisibleCubes(*chunk));
+    }
+    EXPECT_EQ(At(1, 1).VisibleCount(), 16u * (8 * 8 - 6 * 6) + 6u);  // four walls and the hole's ring
+    EXPECT_EQ(At(0, 0).VisibleCount(), 16u * 15);  // only the x = 7 and z = 7 walls
+    EXPECT_TRUE(At(1, 1).VisibleCubes()[0].x == 8 && At(1, 1).VisibleCubes()[0].z == 8);  // y = 0 first, origin added
 }
 
-TEST_F(VisibleCubes, NullLinksCountAsSolidAndWrapLinksReadTheOppositeEdge) {
-    Build(false);
-    FillSolid(At(0, 0));
-    RebuildNow(At(0, 0));
-    // Outer faces have null links (solid); inner faces look at air chunks.
-    for (uint32_t i = 0; i < At(0, 0).VisibleCount(); ++i) {
-        const CubeInstance& c = At(0, 0).VisibleCubes()[i];
-        EXPECT_TRUE(c.x == 7.0f || c.z == 7.0f) << c.x << " " << c.z;
-    }
-    EXPECT_EQ(At(0, 0).VisibleCount(), 16u * 15);
-
-    Config().infiniteTerrain = true;
-    VoxelWorld wrapped;
-    ASSERT_TRUE(wrapped.Initialize(nullptr));
-    Chunk& corner = *wrapped.FindChunk({0, 0, 0});
-    Chunk& opposite = *wrapped.FindChunk({3, 0, 0});
-    corner.SetBlock(0, 5, 3, 1);
-    opposite.SetBlock(7, 5, 3, 1);
+TEST_F(VisibleCubes, WrapLinksReadTheOppositeEdge) {
+    Build(true);
+    Chunk& corner = At(0, 0);
+    Chunk& opposite = At(3, 0);
+    // Block (0, 5, 3) is covered on five sides inside its chunk; x - 1 lies in the opposite chunk.
     for (int y = 0; y < 16; ++y) corner.SetBlock(1, y, 3, 1);
-    corner.SetBlock(0, 4, 3, 1);
-    corner.SetBlock(0, 6, 3, 1);
-    corner.SetBlock(0, 5, 2, 1);
-    corner.SetBlock(0, 5, 4, 1);
+    for (const auto& [y, z] : {std::pair{5, 3}, {4, 3}, {6, 3}, {5, 2}, {5, 4}}) corner.SetBlock(0, y, z, 1);
+    opposite.SetBlock(7, 5, 3, 1);
     RebuildNow(corner);
-    EXPECT_TRUE(SameCubes(corner, ReferenceVisibleCubes(corner)));
-    for (uint32_t i = 0; i < corner.VisibleCount(); ++i) {
-        const CubeInstance& c = corner.VisibleCubes()[i];
-        EXPECT_FALSE(c.x == 0.0f && c.y == 5.0f && c.z == 3.0f) << "covered through the wrap link";
-    }
+    EXPECT_EQ(VisibleFloats(corner), ReferenceVisibleCubes(corner));
+    EXPECT_FALSE(Lists(corner, 0, 5, 3));
     opposite.SetBlock(7, 5, 3, 0);
     EXPECT_TRUE(corner.IsDirty());
     RebuildNow(corner);
-    bool listed = false;
-    for (uint32_t i = 0; i < corner.VisibleCount(); ++i) {
-        const CubeInstance& c = corner.VisibleCubes()[i];
-        listed = listed || (c.x == 0.0f && c.y == 5.0f && c.z == 3.0f);
-    }
-    EXPECT_TRUE(listed);
+    EXPECT_TRUE(Lists(corner, 0, 5, 3));
 }
 
 TEST_F(VisibleCubes, GeneratedTerrainMatchesTheBlockByBlockScanForAnyBudget) {
@@ -104,23 +73,19 @@ TEST_F(VisibleCubes, GeneratedTerrainMatchesTheBlockByBlockScanForAnyBudget) {
     TerrainGenerator generator;
     generator.Initialize("voxmere", 8, 16);
     for (auto& entry : world.Chunks()) GenerateNow(generator, *entry.second, 2, 100000);
-    for (auto& entry : world.Chunks()) {
-        Chunk& chunk = *entry.second;
-        const std::vector<CubeInstance> expected = ReferenceVisibleCubes(chunk);
+    for (auto& [key, chunk] : world.Chunks()) {
+        const std::vector<float> expected = ReferenceVisibleCubes(*chunk);
         for (const int32_t budget : {0, 1, 9, 100, 1023, 1024, 64000}) {
-            chunk.BeginRebuild();
+            chunk->BeginRebuild();
             int calls = 0;
-            while (chunk.IsQueued()) {
-                chunk.BuildVisibleCubes(budget);
-                ++calls;
-            }
-            ASSERT_TRUE(SameCubes(chunk, expected)) << "budget " << budget;
-            ASSERT_GE(calls, budget >= 1024 ? 2 : 1024 / (budget + 1));
+            for (; chunk->IsQueued(); ++calls) chunk->BuildVisibleCubes(budget);
+            ASSERT_EQ(VisibleFloats(*chunk), expected) << "budget " << budget;
+            ASSERT_GE(calls, budget >= 1024 ? 2 : 1024 / (budget + 1)) << "budget " << budget;
         }
     }
 }
 
-TEST_F(VisibleCubes, ADirtyChunkRestartsItsScan) {
+TEST_F(VisibleCubes, ADirtyChunkRestartsItsScanAndTheListIsReusedWhenItShrinks) {
     Build(false);
     Chunk& chunk = At(1, 1);
     chunk.SetBlock(2, 2, 2, 1);
@@ -132,22 +97,13 @@ TEST_F(VisibleCubes, ADirtyChunkRestartsItsScan) {
     EXPECT_EQ(chunk.ScanVisited(), 11u);
     while (chunk.IsQueued()) chunk.BuildVisibleCubes(10);
     EXPECT_EQ(chunk.VisibleCount(), 2u);
-}
 
-TEST_F(VisibleCubes, ListShrinksInPlaceAndGrowsIntoANewArray) {
-    Build(false);
-    Chunk& chunk = At(2, 2);
-    for (int z = 0; z < 8; z += 2) chunk.SetBlock(3, 3, z, 1);
-    RebuildNow(chunk);
-    ASSERT_EQ(chunk.VisibleCount(), 4u);
     const CubeInstance* first = chunk.VisibleCubes();
-    chunk.SetBlock(3, 3, 0, 0);
+    chunk.SetBlock(2, 2, 2, 0);
     RebuildNow(chunk);
-    EXPECT_EQ(chunk.VisibleCount(), 3u);
-    EXPECT_EQ(chunk.VisibleCubes(), first);
-    chunk.SetBlock(3, 3, 0, 1);
-    chunk.SetBlock(3, 3, 1, 1);
+    EXPECT_EQ(chunk.VisibleCount(), 1u);
+    EXPECT_EQ(chunk.VisibleCubes(), first);  // shrinks in place
+    for (int z = 0; z < 4; ++z) chunk.SetBlock(5, 5, z, 1);
     RebuildNow(chunk);
-    EXPECT_EQ(chunk.VisibleCount(), 5u);
-    EXPECT_EQ(chunk.VisibleCubes()[1].z, 17.0f);
+    EXPECT_EQ(VisibleFloats(chunk), ReferenceVisibleCubes(chunk));  // grows past the old size
 }

@@ -10,14 +10,10 @@ std::vector<std::string>& CapturedMessages() {
     return messages;
 }
 
-namespace {
-void Capture(const char* text) { CapturedMessages().push_back(text); }
-}  // namespace
-
 void WorldTest::SetUp() {
     Config() = TypedSettings{};
     CapturedMessages().clear();
-    previousSink_ = SetErrorMessageSink(Capture);
+    previousSink_ = SetErrorMessageSink([](const char* text) { CapturedMessages().push_back(text); });
 }
 
 void WorldTest::TearDown() {
@@ -34,14 +30,17 @@ void WorldTest::UseSmallWorld(int32_t chunkWidth, int32_t chunkHeight, uint32_t 
 
 void RebuildNow(Chunk& chunk) {
     chunk.BeginRebuild();
-    while (chunk.IsQueued()) {
-        chunk.BuildVisibleCubes(std::numeric_limits<int32_t>::max() / 2);
-    }
+    while (chunk.IsQueued()) chunk.BuildVisibleCubes(std::numeric_limits<int32_t>::max() / 2);
 }
 
 std::string GridBytes(const Chunk& chunk) {
-    const BlockGrid& grid = chunk.Grid();
-    return std::string(reinterpret_cast<const char*>(grid.data.get()), grid.count);
+    return std::string(reinterpret_cast<const char*>(chunk.Grid().data.get()), chunk.Grid().count);
+}
+
+std::vector<float> VisibleFloats(const Chunk& chunk) {
+    if (chunk.VisibleCount() == 0) return {};
+    const float* first = &chunk.VisibleCubes()[0].x;
+    return std::vector<float>(first, first + 3 * chunk.VisibleCount());
 }
 
 std::vector<int32_t> GenerateNow(TerrainGenerator& generator, Chunk& chunk, int method, int32_t budget) {

@@ -10,31 +10,30 @@
 #include "world/Chunk.h"
 #include "world/VoxelWorld.h"
 
-// Every message shown while a test runs.
-std::vector<std::string>& CapturedMessages();
+class SimplexNoise;
+class TerrainGenerator;
 
-// Small worlds for fast tests; resets the settings, the captured messages and
-// the overlay registry around each test.
+std::vector<std::string>& CapturedMessages();  // every message shown during the test
+
+// Resets the settings, the captured messages and the overlay registry around each test.
 class WorldTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-
-    // chunkWidth x chunkHeight chunks, chunksPerSide per side.
     static void UseSmallWorld(int32_t chunkWidth, int32_t chunkHeight, uint32_t chunksPerSide);
 
 private:
     ErrorMessageSink previousSink_ = nullptr;
 };
 
-class TerrainGenerator;
-
-// Runs one generation job (method 1 or 2) to its end; returns the work count
-// of every call.
+// Runs one generation job (method 1 or 2) to its end; returns each call's work count.
 std::vector<int32_t> GenerateNow(TerrainGenerator& generator, Chunk& chunk, int method, int32_t budget);
-
-// Rebuilds a chunk's visible-cube list at once.
 void RebuildNow(Chunk& chunk);
-
-// The blocks of a chunk as one string of bytes, for whole-grid comparisons.
 std::string GridBytes(const Chunk& chunk);
+std::vector<float> VisibleFloats(const Chunk& chunk);  // x, y, z of each listed cube
+
+// The oracle: plain block-by-block versions of the terrain and visibility
+// rules, slow and obvious, to check the batched code against.
+std::string ReferenceChunkBlocks(const SimplexNoise& noise, int method, const BlockPosition& origin, int width,
+                                 int height);
+std::vector<float> ReferenceVisibleCubes(const Chunk& chunk);
