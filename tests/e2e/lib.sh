@@ -42,8 +42,8 @@ toggleDebugOutput=G'
 wait_for_window() {
   local pid="$1" id=""
   for _ in $(seq 1 600); do
-    id="$(xdotool search --all --pid "$pid" --name 'Voxmere' 2>/dev/null | head -n 1 || true)"
-    if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable'; then
+    id="$(timeout 5 xdotool search --all --pid "$pid" --name 'Voxmere' 2>/dev/null | head -n 1 || true)"
+    if [ -n "$id" ] && timeout 5 xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable'; then
       echo "$id"
       return 0
     fi

@@ -14,8 +14,8 @@ window="$(wait_for_window "$pid")" || fail "no window appeared: $(cat out.txt)"
 geometry="$(xwininfo -id "$window")"
 echo "$geometry" | grep -q 'Width: 640' || fail "window width is not 640: $geometry"
 echo "$geometry" | grep -q 'Height: 360' || fail "window height is not 360: $geometry"
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-xdotool key --clearmodifiers Escape
+timeout 10 xdotool windowfocus "$window" 2>/dev/null; sleep 0.5
+timeout 10 xdotool key --clearmodifiers Escape
 wait_exit_code "$pid"
 code="$EXIT_CODE"
 [ "$code" = "0" ] || fail "Escape ended with $code, expected 0: $(cat out.txt)"
