@@ -39,6 +39,16 @@ Message KeyMessage(const SDL_KeyboardEvent& key) {
     return message;
 }
 
+// When no display can be reached SDL falls back to drivers that draw into
+// memory; a viewer nobody can see is a failed start, unless those drivers
+// were asked for by name.
+bool HasVisibleWindows() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    const bool invisible = driver == nullptr || SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0;
+    return !invisible || (requested != nullptr && SDL_strcmp(requested, driver) == 0);
+}
+
 }  // namespace
 
 void InstallMessageBoxSink() { SetErrorMessageSink(&ShowMessageBox); }
@@ -47,6 +57,9 @@ SdlPlatform::~SdlPlatform() { Shutdown(); }
 
 bool SdlPlatform::Initialize() {
     initialized_ = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0;
+    if (initialized_ && !HasVisibleWindows()) {
+        Shutdown();
+    }
     return initialized_;
 }
 

@@ -53,7 +53,7 @@ wait_for_window() {
     fi
     sleep 0.1
   done
-  echo "after 60 s: window '${id}' $(xwininfo -id "$id" 2>&1 | grep 'Map State'), viewer still running" >&2
+  echo "after 60 s: no visible window '${id}', viewer still running" >&2
   return 1
 }
 

@@ -9,7 +9,7 @@
 #include "TestFiles.h"
 #include "graphics/DdsFormat.h"
 
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // designated DdsSpec initializers
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // designated DdsLayout initializers
 
 namespace {
 
@@ -22,7 +22,7 @@ constexpr uint32_t kEof = 0x80070026u, kNotSupported = 0x80070032u, kInvalidData
 DdsPixelFormat FourCc(uint32_t code) { return {32, kDdpfFourCc, code, 0, 0, 0, 0, 0}; }
 
 // The description of a DDS file a test writes.
-struct DdsSpec {
+struct DdsLayout {
     uint32_t magic = kDdsMagic;
     uint32_t headerSize = kDdsHeaderSize;
     uint32_t flags = kFlags;
@@ -40,31 +40,31 @@ std::vector<std::string> Faces(int n) {
     return levels;
 }
 
-DdsSpec Dx10(DdsSpec spec, uint32_t dxgiFormat, uint32_t dimension, uint32_t arraySize, uint32_t miscFlag = 0) {
-    spec.pixelFormat = FourCc(MakeFourCc('D', 'X', '1', '0'));
-    spec.dx10 = DdsHeaderDx10{dxgiFormat, dimension, miscFlag, arraySize, 0};
-    return spec;
+DdsLayout Dx10(DdsLayout layout, uint32_t dxgiFormat, uint32_t dimension, uint32_t arraySize, uint32_t miscFlag = 0) {
+    layout.pixelFormat = FourCc(MakeFourCc('D', 'X', '1', '0'));
+    layout.dx10 = DdsHeaderDx10{dxgiFormat, dimension, miscFlag, arraySize, 0};
+    return layout;
 }
 
 // The file image: headers, then pixel bytes counting 0, 1, 2, ... (mod 251).
-std::vector<uint8_t> Build(const DdsSpec& spec) {
+std::vector<uint8_t> Build(const DdsLayout& layout) {
     DdsHeader header{};
-    header.size = spec.headerSize;
-    header.flags = spec.flags;
-    header.height = spec.height;
-    header.width = spec.width;
-    header.depth = spec.depth;
-    header.mipMapCount = spec.mipCount;
-    header.pixelFormat = spec.pixelFormat;
-    header.caps2 = spec.caps2;
+    header.size = layout.headerSize;
+    header.flags = layout.flags;
+    header.height = layout.height;
+    header.width = layout.width;
+    header.depth = layout.depth;
+    header.mipMapCount = layout.mipCount;
+    header.pixelFormat = layout.pixelFormat;
+    header.caps2 = layout.caps2;
     std::vector<uint8_t> bytes(4 + sizeof header);
-    std::memcpy(bytes.data(), &spec.magic, 4);
+    std::memcpy(bytes.data(), &layout.magic, 4);
     std::memcpy(bytes.data() + 4, &header, sizeof header);
-    if (spec.dx10) {
+    if (layout.dx10) {
         bytes.resize(bytes.size() + sizeof(DdsHeaderDx10));
-        std::memcpy(bytes.data() + 4 + sizeof header, &*spec.dx10, sizeof(DdsHeaderDx10));
+        std::memcpy(bytes.data() + 4 + sizeof header, &*layout.dx10, sizeof(DdsHeaderDx10));
     }
-    for (size_t i = 0; i < spec.pixelBytes; ++i) bytes.push_back(static_cast<uint8_t>(i % 251));
+    for (size_t i = 0; i < layout.pixelBytes; ++i) bytes.push_back(static_cast<uint8_t>(i % 251));
     return bytes;
 }
 
@@ -95,8 +95,8 @@ public:
 
 class DdsLoaderTest : public ::testing::Test {
 protected:
-    uint32_t Load(const DdsSpec& spec, size_t fileSize = 0) {
-        std::vector<uint8_t> bytes = Build(spec);
+    uint32_t Load(const DdsLayout& layout, size_t fileSize = 0) {
+        std::vector<uint8_t> bytes = Build(layout);
         if (fileSize != 0) bytes.resize(fileSize);
         const std::string path = folder_.Write("texture.dds", bytes);
         view_.id = 77;
@@ -109,7 +109,7 @@ protected:
 };
 
 TEST_F(DdsLoaderTest, RejectsMissingArgumentsAndUnreadablePathsAndClearsTheView) {
-    const std::string path = folder_.Write("texture.dds", Build(DdsSpec{}));
+    const std::string path = folder_.Write("texture.dds", Build(DdsLayout{}));
     const struct {
         RenderDevice* device;
         std::string file;
@@ -133,11 +133,11 @@ TEST_F(DdsLoaderTest, RejectsMissingArgumentsAndUnreadablePathsAndClearsTheView)
 
 TEST_F(DdsLoaderTest, BrokenUnsupportedOrShortFilesFailBeforeCreation) {
     const DdsPixelFormat rgb24 = {32, kDdpfRgb, 0, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0};
-    const DdsSpec dxt1 = {.width = 6, .height = 6, .mipCount = 2, .pixelFormat = FourCc(MakeFourCc('D', 'X', 'T', '1')),
+    const DdsLayout dxt1 = {.width = 6, .height = 6, .mipCount = 2, .pixelFormat = FourCc(MakeFourCc('D', 'X', 'T', '1')),
                           .pixelBytes = 4 * 8 + 8 - 1};
     const struct {
         const char* what;
-        DdsSpec spec;
+        DdsLayout layout;
         size_t fileSize;
         uint32_t expected;
     } cases[] = {
@@ -170,18 +170,18 @@ TEST_F(DdsLoaderTest, BrokenUnsupportedOrShortFilesFailBeforeCreation) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(Load(c.spec, c.fileSize), c.expected);
+        EXPECT_EQ(Load(c.layout, c.fileSize), c.expected);
         EXPECT_FALSE(view_);
     }
     device_.unsupported = Format::R8G8B8A8_UNorm;
-    EXPECT_EQ(Load(DdsSpec{}), kNotSupported) << "a format the device cannot take";
+    EXPECT_EQ(Load(DdsLayout{}), kNotSupported) << "a format the device cannot take";
     EXPECT_EQ(device_.Count("CreateTexture"), 0u);
 }
 
 TEST_F(DdsLoaderTest, ShapesAndSubresourceLayouts) {
     const struct {
         const char* what;
-        DdsSpec spec;
+        DdsLayout layout;
         const char* call;
         std::vector<std::string> levels;
     } cases[] = {
@@ -215,7 +215,7 @@ TEST_F(DdsLoaderTest, ShapesAndSubresourceLayouts) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         device_.calls.clear();
-        ASSERT_EQ(Load(c.spec), 0u);
+        ASSERT_EQ(Load(c.layout), 0u);
         EXPECT_TRUE(view_);
         EXPECT_EQ(device_.calls, std::vector<std::string>{c.call});
         EXPECT_EQ(device_.firstByte, 0) << "pixel data begins right after the headers";
@@ -278,14 +278,14 @@ TEST(DdsSurfaceSizeTest, BlockCompressedPackedAndPlainFormats) {
 }
 
 TEST_F(DdsLoaderTest, FailedCreationRetriesCappedByFeatureLevelUnlessThereIsOneLevel) {
-    const DdsSpec wide = {.width = 16384, .height = 1, .mipCount = 2, .pixelFormat = kLuminance8, .pixelBytes = 16384 + 8192};
+    const DdsLayout wide = {.width = 16384, .height = 1, .mipCount = 2, .pixelFormat = kLuminance8, .pixelBytes = 16384 + 8192};
     device_.failingNth["CreateTexture"] = 1;
     ASSERT_EQ(Load(wide), 0u);
     EXPECT_EQ(device_.calls,
               (std::vector<std::string>{"CreateTexture 1 16384 1 1 2 1 61 0", "CreateTexture 1 8192 1 1 1 1 61 0"}));
     EXPECT_EQ(device_.firstByte, 16384 % 251) << "the retry starts at the second level's bytes";
 
-    const DdsSpec texture = {.width = 4096, .height = 1, .mipCount = 3, .pixelFormat = kLuminance8,
+    const DdsLayout texture = {.width = 4096, .height = 1, .mipCount = 3, .pixelFormat = kLuminance8,
                              .pixelBytes = 4096 + 2048 + 1024};
     device_.featureLevel = 0x9100;
     device_.failingNth["CreateTexture"] = 3;  // counts go on from the first load
@@ -299,7 +299,7 @@ TEST_F(DdsLoaderTest, FailedCreationRetriesCappedByFeatureLevelUnlessThereIsOneL
 
     device_.calls.clear();
     device_.failing = {"CreateTexture"};
-    EXPECT_EQ(Load(DdsSpec{}), kFail);
+    EXPECT_EQ(Load(DdsLayout{}), kFail);
     EXPECT_EQ(device_.Count("CreateTexture"), 1u) << "one level: no retry";
     EXPECT_FALSE(view_);
 }
