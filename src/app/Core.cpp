@@ -1,8 +1,8 @@
 #include "app/Core.h"
 
 #include <chrono>
-#include <utility>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "app/FrameStatistics.h"
