@@ -34,16 +34,8 @@ struct DdsFile {
     uint64_t dataOffset = 0;
 };
 
-struct TextureShape {
-    TextureDimension dimension = TextureDimension::Texture2D;
-    uint32_t width = 0;
-    uint32_t height = 0;
-    uint32_t depth = 0;
-    uint32_t mipCount = 1;
-    uint32_t arraySize = 1;
-    Format format = Format::Unknown;
-    bool cube = false;
-};
+// The whole texture the file holds, every mip level included.
+using TextureShape = TextureDesc;
 
 // The subresource table of one attempt and the texture it describes.
 struct TextureData {
@@ -187,13 +179,13 @@ HRESULT ChooseShape(const DdsFile& file, TextureShape& shape) {
     shape.width = file.header.width;
     shape.height = file.header.height;
     shape.depth = file.header.depth;
-    shape.mipCount = std::max(file.header.mipMapCount, 1u);
+    shape.mipLevels = std::max(file.header.mipMapCount, 1u);
     shape.arraySize = 1;
     const HRESULT result = file.hasDx10 ? ChooseDx10Shape(file, shape) : ChooseLegacyShape(file, shape);
     if (Failed(result)) {
         return result;
     }
-    if (shape.mipCount > kMaxMipLevels || !WithinLimits(shape)) {
+    if (shape.mipLevels > kMaxMipLevels || !WithinLimits(shape)) {
         return kHResultNotSupported;
     }
     return kS_OK;
@@ -222,14 +214,14 @@ HRESULT FillSubresources(const DdsFile& file, const TextureShape& shape, uint32_
     uint32_t skippedLevels = 0;
     bool haveFirstLevel = false;
     out.subresources.clear();
-    out.subresources.reserve(static_cast<size_t>(shape.mipCount) * shape.arraySize);
+    out.subresources.reserve(static_cast<size_t>(shape.mipLevels) * shape.arraySize);
     for (uint32_t item = 0; item < shape.arraySize; ++item) {
         uint32_t width = shape.width;
         uint32_t height = shape.height;
         uint32_t depth = shape.depth;
-        for (uint32_t level = 0; level < shape.mipCount; ++level) {
+        for (uint32_t level = 0; level < shape.mipLevels; ++level) {
             const SurfaceSize size = GetSurfaceSize(width, height, format);
-            const bool overCap = sizeCap != 0 && shape.mipCount > 1 &&
+            const bool overCap = sizeCap != 0 && shape.mipLevels > 1 &&
                                  (width > sizeCap || height > sizeCap || depth > sizeCap);
             if (!overCap) {
                 if (!haveFirstLevel) {
@@ -257,7 +249,7 @@ HRESULT FillSubresources(const DdsFile& file, const TextureShape& shape, uint32_
         return kE_FAIL;
     }
     out.desc.dimension = shape.dimension;
-    out.desc.mipLevels = shape.mipCount - skippedLevels;
+    out.desc.mipLevels = shape.mipLevels - skippedLevels;
     out.desc.arraySize = shape.arraySize;
     out.desc.format = shape.format;
     out.desc.cube = shape.cube;
@@ -293,7 +285,7 @@ HRESULT LoadDdsTexture(RenderDevice* device, const char* fileName, TextureViewHa
     if (device->CreateTexture(texture.desc, texture.subresources.data(), *view)) {
         return kS_OK;
     }
-    if (shape.mipCount <= 1) {
+    if (shape.mipLevels <= 1) {
         return kE_FAIL;
     }
     result = FillSubresources(file, shape, SizeCapFor(device->FeatureLevel(), shape), texture);
