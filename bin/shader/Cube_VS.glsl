@@ -3,10 +3,6 @@
 // corner, through the view and projection matrices (row vectors: p * M),
 // and shades each face from its normal and the cube's height.
 
-#ifndef VOXMERE_DEPTH_ZERO_TO_ONE
-#define VOXMERE_DEPTH_ZERO_TO_ONE 0
-#endif
-
 // Vertex constant slot 0: world, view, projection and their product, each
 // stored transposed, which a column-major mat4 reads back untransposed.
 layout(std140) uniform VSConstants0 {
@@ -38,13 +34,6 @@ vec3 GroundColour(float height, bool top) {
 // Top faces brightest, bottoms darkest, the x and z sides in between.
 float FaceLight(vec3 n) {
     return 0.62 + 0.38 * max(n.y, 0.0) - 0.22 * max(-n.y, 0.0) + 0.12 * abs(n.x);
-}
-
-vec4 ToClipSpace(vec4 clip) {
-#if VOXMERE_DEPTH_ZERO_TO_ONE == 0
-    clip.z = 2.0 * clip.z - clip.w;
-#endif
-    return clip;
 }
 
 void main() {

@@ -1,10 +1,6 @@
 #version 330 core
 // Places a glyph vertex given in screen-centred pixels: clip = (x, y, z, 1) * M.
 
-#ifndef VOXMERE_DEPTH_ZERO_TO_ONE
-#define VOXMERE_DEPTH_ZERO_TO_ONE 0
-#endif
-
 // Vertex constant slot 0: only bytes 192 to 255 are written, the matrix M
 // stored row by row.
 layout(std140, row_major) uniform VSConstants0 {
@@ -18,13 +14,6 @@ layout(location = 0) in vec3 position;
 layout(location = 2) in vec2 texcoord;
 
 out vec2 uv;
-
-vec4 ToClipSpace(vec4 clip) {
-#if VOXMERE_DEPTH_ZERO_TO_ONE == 0
-    clip.z = 2.0 * clip.z - clip.w;
-#endif
-    return clip;
-}
 
 void main() {
     vec4 clip = vec4(position, 1.0) * screenToClip;

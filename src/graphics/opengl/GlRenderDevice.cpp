@@ -428,13 +428,15 @@ bool GlRenderDevice::State::CompileShader(GLenum type, const void* bytes, size_t
     if (context == nullptr || bytes == nullptr || size == 0) {
         return false;
     }
-    // The depth convention goes right after the #version line.
+    // Vertex shaders get the depth convention right after the #version line.
     const char* source = static_cast<const char*>(bytes);
     const char* lineEnd = static_cast<const char*>(std::memchr(source, '\n', size));
     const size_t headLength = lineEnd == nullptr ? 0 : static_cast<size_t>(lineEnd - source) + 1;
-    const char* depthDefine = clipControl ? "#define VOXMERE_DEPTH_ZERO_TO_ONE 1\n#line 2\n"
-                                          : "#define VOXMERE_DEPTH_ZERO_TO_ONE 0\n#line 2\n";
-    const char* parts[3] = {source, depthDefine, source + headLength};
+    const char* prelude = type != GL_VERTEX_SHADER ? "#line 2\n"
+                          : clipControl ? "vec4 ToClipSpace(vec4 clip) { return clip; }\n#line 2\n"
+                                        : "vec4 ToClipSpace(vec4 clip) { clip.z = 2.0 * clip.z - clip.w; return clip; }\n"
+                                          "#line 2\n";
+    const char* parts[3] = {source, prelude, source + headLength};
     const GLint lengths[3] = {static_cast<GLint>(headLength), -1, static_cast<GLint>(size - headLength)};
     GlName shader = NewShader(type);
     glShaderSource(shader.Get(), 3, parts, lengths);

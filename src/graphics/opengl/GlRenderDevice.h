@@ -11,9 +11,10 @@ struct SDL_Window;
 //
 // Conventions the GLSL shaders rely on:
 // - Shader files are GLSL 330 core sources ("<base>_VS.glsl", "<base>_PS.glsl").
-//   Right after the #version line the device inserts
-//   "#define VOXMERE_DEPTH_ZERO_TO_ONE 1" when clip-space depth already runs
-//   from 0 to 1 (glClipControl), or 0 when the vertex shader must remap z.
+//   Right after the #version line of a vertex shader the device inserts
+//   "vec4 ToClipSpace(vec4 clip)", which maps clip coordinates with depth
+//   0 to 1 to what the context expects (the identity under glClipControl);
+//   vertex shaders pass their gl_Position through it.
 // - Vertex attributes: POSITION0 at location 0, NORMAL0 at 1, TEXCOORD0 at 2,
 //   TEXCOORD1 at 3.
 // - Constant buffers are std140 uniform blocks named by stage and slot:
