@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -144,7 +145,7 @@ TEST(SettingsFile, MissingFileLeavesEverythingAtItsDefault) {
 }
 
 TEST(SettingsFile, ReadsAFileFromDisk) {
-    const std::string path = testing::TempDir() + "voxmere-settings-test.ini";
+    const std::string path = testing::TempDir() + "voxmere-settings-test-" + std::to_string(getpid()) + ".ini";
     {
         std::ofstream file(path, std::ios::binary);
         file << "windowWidth=640\r\nwindowHeight=360";

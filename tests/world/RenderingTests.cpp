@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -49,7 +50,8 @@ class Rendering : public WorldTest {
 protected:
     void SetUp() override {
         WorldTest::SetUp();
-        shaderBase_ = ::testing::TempDir() + "voxmere_world_cube";
+        // One name per process: ctest runs tests in parallel.
+        shaderBase_ = ::testing::TempDir() + "voxmere_world_cube_" + std::to_string(getpid());
         for (const char* suffix : {"_VS.glsl", "_PS.glsl"}) std::ofstream(shaderBase_ + suffix) << "// shader\n";
         Config().cubeShaderName = shaderBase_;
     }
