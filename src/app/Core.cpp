@@ -40,8 +40,9 @@ void DeleteAndNull(T*& object) {
 
 Core* CorePointer() { return g_core; }
 
-Core::Core(Platform* platform, const RunOptions& options)
+Core::Core(Platform* platform, RenderDeviceFactory createDevice, const RunOptions& options)
     : platform_(platform),
+      createDevice_(std::move(createDevice)),
       options_(options),
       windowCreated_(false),
       running_(true),
@@ -88,7 +89,7 @@ bool Core::Initialize() {
     fps_ = new FpsCounter();
     clock_ = new WorldClock(Config().timeScale, Config().startTime);
     graphics_ = new GraphicsDevice();
-    if (!graphics_->Initialize(platform_->CreateRenderDevice())) {
+    if (!graphics_->Initialize(createDevice_())) {
         return false;
     }
     overlay_ = new TextOverlay();

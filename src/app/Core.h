@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 #include "app/CommandLine.h"
 #include "app/FrameTrace.h"
@@ -8,6 +10,7 @@
 #include "graphics/Matrix.h"
 
 class Platform;
+class RenderDevice;
 struct Message;
 class Input;
 class FpsCounter;
@@ -26,13 +29,16 @@ struct FrameTimer {
     float frameTime = 0.0f;  // milliseconds
 };
 
+// Makes the render device for the main window once the window exists.
+using RenderDeviceFactory = std::function<std::unique_ptr<RenderDevice>()>;
+
 // The application: creates every subsystem in a fixed order, runs the main
 // loop (one message per pass, a frame when the queue is empty) and tears
 // everything down again.
 class Core {
 public:
     // Loads the settings; creates nothing else.
-    Core(Platform* platform, const RunOptions& options);
+    Core(Platform* platform, RenderDeviceFactory createDevice, const RunOptions& options);
     Core(const Core&) = delete;
     Core& operator=(const Core&) = delete;
 
@@ -79,6 +85,7 @@ private:
     void PrintStatistics();
 
     Platform* platform_;
+    RenderDeviceFactory createDevice_;
     RunOptions options_;
     bool windowCreated_;
     bool running_;

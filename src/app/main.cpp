@@ -1,52 +1,16 @@
-#include <cstdio>
-#include <new>
-#include <string>
-#include <utility>
+// The Linux program: the SDL2 platform layer drawing through OpenGL.
+#include <memory>
 
-#include "app/CommandLine.h"
-#include "app/Core.h"
-#include "app/FrameTrace.h"
-#include "app/InputReplay.h"
-#include "platform/ErrorMessage.h"
-#include "platform/SdlPlatform.h"
+#include "app/Program.h"
+#include "graphics/opengl/GlRenderDevice.h"
+#include "platform/sdl/SdlPlatform.h"
 
 int main(int argc, char** argv) {
-    // Any storage that cannot be had ends the program with the out-of-memory message.
-    std::set_new_handler([] { ExitOutOfMemory(); });
-    RunOptions options;
-    std::string error;
-    switch (ParseCommandLine(argc, argv, options, error)) {
-    case CommandLineResult::Help:
-        std::fputs(UsageText(), stdout);
-        return 0;
-    case CommandLineResult::Invalid:
-        std::fprintf(stderr, "voxmere: %s\n\n%s", error.c_str(), UsageText());
-        return 2;
-    case CommandLineResult::Run:
-        break;
-    }
-    InputReplay replay;
-    if (!options.inputPath.empty() && !replay.Load(options.inputPath, error)) {
-        std::fprintf(stderr, "voxmere: %s\n", error.c_str());
-        return 2;
-    }
-    FrameTrace trace;
-    if (!options.tracePath.empty() && !trace.Open(options.tracePath)) {
-        std::fprintf(stderr, "voxmere: cannot write the trace file %s\n", options.tracePath.c_str());
-        return 2;
-    }
-    if (!options.noDialogs) {
-        InstallMessageBoxSink();
-    }
-
     SdlPlatform platform;
-    Core* core = new Core(&platform, options);
-    if (!options.inputPath.empty()) {
-        core->UseReplay(std::move(replay));
-    }
-    core->UseTrace(std::move(trace));
-    const int exitCode = core->Initialize() ? core->Run() : 1;
-    core->Shutdown();
-    delete core;
-    return exitCode;
+    ProgramParts parts;
+    parts.platform = &platform;
+    parts.createDevice = [&platform] { return std::make_unique<GlRenderDevice>(platform.Window()); };
+    parts.messageBox = &ShowSdlMessageBox;
+    parts.stderrBesideDialogs = true;
+    return RunProgram(argc, argv, parts);
 }

@@ -61,12 +61,33 @@ bool GraphicsDevice::Initialize(std::unique_ptr<RenderDevice> backend) {
         return false;
     }
     AdapterInfo adapter;
-    if (!device_->GetAdapterInfo(adapter)) {
-        return Fail("failed to create graphic adapter");
+    std::vector<DisplayMode> modes;
+    if (!QueryAdapter(adapter, modes) || !StoreAdapter(adapter)) {
+        return false;
     }
-    SwapChainDesc swapChain;
-    return ChooseRefreshRate(swapChain) && StoreAdapter(adapter) && CreateSwapChain(swapChain) && CreateTargets() &&
-           CreateDepthStencilStates() && CreateBlendStates() && CreateRasterizerStates() && SetFullViewport();
+    const SwapChainDesc swapChain = SwapChainDescription(modes);
+    return CreateSwapChain(swapChain) && CreateTargets() && CreateDepthStencilStates() && CreateBlendStates() &&
+           CreateRasterizerStates() && SetFullViewport();
+}
+
+bool GraphicsDevice::QueryAdapter(AdapterInfo& adapter, std::vector<DisplayMode>& modes) {
+    switch (device_->QueryAdapter(adapter, modes)) {
+    case AdapterQueryResult::Found:
+        return true;
+    case AdapterQueryResult::NoAdapter:
+        return Fail("failed to create graphic adapter");
+    case AdapterQueryResult::NoPrimaryOutput:
+        return Fail("failed to find primary output");
+    case AdapterQueryResult::ModeCountFailed:
+        return Fail("failed to get display mode count");
+    case AdapterQueryResult::ModeListFailed:
+        return Fail("failed to get display mode list");
+    case AdapterQueryResult::NoDescription:
+        return Fail("failed to get video card description");
+    case AdapterQueryResult::NameNotConverted:
+        break;  // a failure the user is not told about
+    }
+    return false;
 }
 
 bool GraphicsDevice::StoreAdapter(const AdapterInfo& adapter) {
@@ -82,19 +103,9 @@ bool GraphicsDevice::StoreAdapter(const AdapterInfo& adapter) {
     return true;
 }
 
-bool GraphicsDevice::ChooseRefreshRate(SwapChainDesc& swapChain) {
-    std::vector<DisplayMode> modes;
-    switch (device_->GetDisplayModes(modes)) {
-    case DisplayModeResult::NoPrimaryOutput:
-        return Fail("failed to find primary output");
-    case DisplayModeResult::CountFailed:
-        return Fail("failed to get display mode count");
-    case DisplayModeResult::ListFailed:
-        return Fail("failed to get display mode list");
-    case DisplayModeResult::Listed:
-        break;
-    }
+SwapChainDesc GraphicsDevice::SwapChainDescription(const std::vector<DisplayMode>& modes) {
     const TypedSettings& settings = Config();
+    SwapChainDesc swapChain;
     swapChain.width = settings.windowWidth;
     swapChain.height = settings.windowHeight;
     swapChain.windowed = !settings.fullscreen;
@@ -102,7 +113,7 @@ bool GraphicsDevice::ChooseRefreshRate(SwapChainDesc& swapChain) {
     swapChain.refreshNumerator = 0;
     swapChain.refreshDenominator = 1;
     if (!settings.VSync) {
-        return true;
+        return swapChain;
     }
     // Every exact match overwrites the previous one: the last one wins.
     for (const DisplayMode& mode : modes) {
@@ -111,7 +122,7 @@ bool GraphicsDevice::ChooseRefreshRate(SwapChainDesc& swapChain) {
             swapChain.refreshDenominator = mode.refreshDenominator;
         }
     }
-    return true;
+    return swapChain;
 }
 
 bool GraphicsDevice::CreateSwapChain(const SwapChainDesc& swapChain) {
@@ -123,7 +134,12 @@ bool GraphicsDevice::CreateSwapChain(const SwapChainDesc& swapChain) {
 }
 
 bool GraphicsDevice::CreateTargets() {
-    if (!device_->CreateRenderTarget()) {
+    switch (device_->CreateRenderTarget()) {
+    case RenderTargetResult::Created:
+        break;
+    case RenderTargetResult::NoBackBuffer:
+        return Fail("failed to recieve back buffer pointer");
+    case RenderTargetResult::ViewFailed:
         return Fail("failed to create render target view");
     }
     renderTargetCreated_ = true;

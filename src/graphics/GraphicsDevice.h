@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "graphics/RenderDevice.h"
 
@@ -30,8 +31,9 @@ public:
     void ToggleOverlayStates();
 
 private:
-    bool ChooseRefreshRate(SwapChainDesc& swapChain);
+    bool QueryAdapter(AdapterInfo& adapter, std::vector<DisplayMode>& modes);
     bool StoreAdapter(const AdapterInfo& adapter);
+    static SwapChainDesc SwapChainDescription(const std::vector<DisplayMode>& modes);
     bool CreateSwapChain(const SwapChainDesc& swapChain);
     bool CreateTargets();
     bool CreateDepthStencilStates();

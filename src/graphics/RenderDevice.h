@@ -165,13 +165,25 @@ struct DisplayMode {
     uint32_t refreshDenominator = 1;
 };
 
-// How the query of the primary output's display modes ended.
-enum class DisplayModeResult { Listed, NoPrimaryOutput, CountFailed, ListFailed };
-
 struct AdapterInfo {
-    std::string description;
+    std::string description;            // in the multibyte code page
     uint64_t dedicatedVideoMemory = 0;  // bytes
 };
+
+// How the query of the first adapter and its primary output ended, in the
+// order the query runs its steps.
+enum class AdapterQueryResult {
+    Found,
+    NoAdapter,         // no factory, or no adapter 0
+    NoPrimaryOutput,   // adapter 0 has no output 0
+    ModeCountFailed,   // the number of display modes
+    ModeListFailed,    // the display modes themselves
+    NoDescription,     // the adapter's description
+    NameNotConverted,  // the description has no multibyte form that fits
+};
+
+// How creating the back buffer's render target ended.
+enum class RenderTargetResult { Created, NoBackBuffer, ViewFailed };
 
 struct SwapChainDesc {
     uint32_t width = 0;
@@ -192,13 +204,13 @@ public:
     // A Direct3D feature level, such as 0xa000 for 10_0.
     virtual uint32_t FeatureLevel() const = 0;
 
-    // Adapter and output, asked before the device exists.
-    virtual bool GetAdapterInfo(AdapterInfo& out) = 0;
-    virtual DisplayModeResult GetDisplayModes(std::vector<DisplayMode>& out) = 0;
+    // Adapter 0 and the display modes of its primary output, asked before
+    // the device exists.
+    virtual AdapterQueryResult QueryAdapter(AdapterInfo& adapter, std::vector<DisplayMode>& modes) = 0;
 
     // Device and swap chain; then the back buffer's target and depth buffer.
     virtual bool CreateDeviceAndSwapChain(const SwapChainDesc& desc) = 0;
-    virtual bool CreateRenderTarget() = 0;
+    virtual RenderTargetResult CreateRenderTarget() = 0;
     virtual bool CreateDepthBuffer(uint32_t width, uint32_t height) = 0;
     virtual bool CreateDepthStencilView() = 0;
     virtual void BindRenderTargets() = 0;

@@ -5,11 +5,14 @@
 
 namespace {
 ErrorMessageSink g_sink = nullptr;
-}
+bool g_onStderr = true;
+}  // namespace
 
 void ShowErrorMessage(const char* text) {
-    std::fprintf(stderr, "Error: %s\n", text);
-    std::fflush(stderr);
+    if (g_onStderr) {
+        std::fprintf(stderr, "Error: %s\n", text);
+        std::fflush(stderr);
+    }
     if (g_sink != nullptr) {
         g_sink(text);
     }
@@ -20,6 +23,8 @@ ErrorMessageSink SetErrorMessageSink(ErrorMessageSink sink) {
     g_sink = sink;
     return previous;
 }
+
+void SetErrorMessagesOnStderr(bool enabled) { g_onStderr = enabled; }
 
 void ExitOutOfMemory() {
     ShowErrorMessage("Cant reserve more than 2GB RAM.");

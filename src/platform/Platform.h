@@ -1,9 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
-
-class RenderDevice;
 
 // A window message, translated from the platform's events.
 struct Message {
@@ -22,9 +19,10 @@ struct WindowDesc {
     bool fullscreen = false;
 };
 
-// The operating-system services Core uses: window, messages, cursor, timer and
-// the render device. The SDL2 implementation lives in this folder; tests
-// provide fakes.
+// The operating-system services Core uses: window, messages, cursor and timer.
+// Each program has its own implementation in a subfolder (sdl/, win32/);
+// tests provide fakes. The render device is paired with the platform by the
+// program's entry, which knows both.
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -47,8 +45,4 @@ public:
 
     virtual int64_t PerformanceFrequency() = 0;
     virtual int64_t PerformanceCounter() = 0;
-
-    // A render device bound to the main window; the device is created by
-    // RenderDevice::CreateDeviceAndSwapChain.
-    virtual std::unique_ptr<RenderDevice> CreateRenderDevice() = 0;
 };

@@ -71,12 +71,15 @@ public:
     }
     int64_t PerformanceFrequency() override { return frequency; }
     int64_t PerformanceCounter() override { return counter += 16000; }
-    std::unique_ptr<RenderDevice> CreateRenderDevice() override {
-        auto created = std::make_unique<RecordingDevice>();
-        created->failing = failingDeviceCalls;
-        created->failingNth = failingNthDeviceCalls;
-        device = created.get();
-        return created;
+    // Hands out a recording render device, as a program entry pairs its platform with a backend.
+    RenderDeviceFactory DeviceFactory() {
+        return [this] {
+            auto created = std::make_unique<RecordingDevice>();
+            created->failing = failingDeviceCalls;
+            created->failingNth = failingNthDeviceCalls;
+            device = created.get();
+            return std::unique_ptr<RenderDevice>(std::move(created));
+        };
     }
 
     WindowDesc window;
@@ -141,7 +144,7 @@ protected:
     // Starts a Core, shuts it down and returns which objects existed after
     // the start.
     Core::Objects StartAndStop(bool expectedStart) {
-        Core core(&platform, RunOptions{});
+        Core core(&platform, platform.DeviceFactory(), RunOptions{});
         EXPECT_EQ(core.Initialize(), expectedStart);
         const Core::Objects objects = core.ExistingObjects();
         core.Shutdown();
@@ -204,7 +207,7 @@ TEST_F(CoreLifecycle, CameraBufferFailureFailsThePlayer) {
     // Find which buffer creation is the camera's in a good start: the last
     // 16-byte dynamic constant buffer.
     {
-        Core core(&platform, RunOptions{});
+        Core core(&platform, platform.DeviceFactory(), RunOptions{});
         ASSERT_TRUE(core.Initialize());
         const std::vector<std::string> buffers = platform.device->CallsStartingWith("CreateBuffer");
         core.Shutdown();
@@ -224,7 +227,7 @@ TEST_F(CoreLifecycle, CameraBufferFailureFailsThePlayer) {
 }
 
 TEST_F(CoreLifecycle, GoodStartShowsTheWindowLastAndQueuesTheStartUpLines) {
-    Core core(&platform, RunOptions{});
+    Core core(&platform, platform.DeviceFactory(), RunOptions{});
     ASSERT_TRUE(core.Initialize());
     EXPECT_EQ(CorePointer(), &core);
     EXPECT_EQ(platform.calls.back(), "ShowMainWindow");
@@ -243,7 +246,7 @@ TEST_F(CoreLifecycle, GoodStartShowsTheWindowLastAndQueuesTheStartUpLines) {
 }
 
 TEST_F(CoreLifecycle, MessagesAreDrainedBeforeFramesAndEscapeQuitsWithZero) {
-    Core core(&platform, RunOptions{});
+    Core core(&platform, platform.DeviceFactory(), RunOptions{});
     ASSERT_TRUE(core.Initialize());
     const size_t presentsBefore = platform.device->Count("Present");
     for (int i = 0; i < 5; ++i) {
@@ -262,7 +265,7 @@ TEST_F(CoreLifecycle, MessagesAreDrainedBeforeFramesAndEscapeQuitsWithZero) {
 TEST_F(CoreLifecycle, FramesOptionQuitsNormallyAfterThatManyFrames) {
     RunOptions options;
     options.frames = 3;
-    Core core(&platform, options);
+    Core core(&platform, platform.DeviceFactory(), options);
     ASSERT_TRUE(core.Initialize());
     EXPECT_EQ(core.Run(), 0);
     EXPECT_EQ(platform.device->Count("Present"), 3u);
@@ -270,7 +273,7 @@ TEST_F(CoreLifecycle, FramesOptionQuitsNormallyAfterThatManyFrames) {
 }
 
 TEST_F(CoreLifecycle, KeyAndMouseEventsApplyAtTheNextFrame) {
-    Core core(&platform, RunOptions{});
+    Core core(&platform, platform.DeviceFactory(), RunOptions{});
     ASSERT_TRUE(core.Initialize());
     const Player& player = *core.GetPlayer();
     // The bindings come from the test folder's config.ini.
@@ -302,7 +305,7 @@ TEST_F(CoreLifecycle, KeyAndMouseEventsApplyAtTheNextFrame) {
 }
 
 TEST_F(CoreLifecycle, AHeldToggleFiresAgainOnAnyKeyMessageInALaterFrame) {
-    Core core(&platform, RunOptions{});
+    Core core(&platform, platform.DeviceFactory(), RunOptions{});
     ASSERT_TRUE(core.Initialize());
     std::vector<bool> seen;
     const auto frame = [&] {

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "platform/VirtualKeys.h"
+#include "platform/sdl/VirtualKeys.h"
 
 TEST(VirtualKeys, TranslatesEveryKeyRangeToItsWindowsCode) {
     const std::pair<SDL_Keycode, int32_t> keys[] = {

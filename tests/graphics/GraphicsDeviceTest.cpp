@@ -41,7 +41,7 @@ TEST_F(GraphicsDeviceTest, StartsInOrderBindsTheThreeDimensionalStatesAndDrawsFr
     Config().windowHeight = 360;
     ASSERT_TRUE(Start(graphics_));
     const Calls expected = {
-        "GetAdapterInfo",          "GetDisplayModes",        "CreateDeviceAndSwapChain 640 360 0 1 1 1",
+        "QueryAdapter",            "CreateDeviceAndSwapChain 640 360 0 1 1 1",
         "CreateRenderTarget",      "CreateDepthBuffer 640 360", "CreateDepthStencilView",
         "BindRenderTargets",       "CreateDepthStencilState 1 1", "SetDepthStencilState 1 1",
         "CreateDepthStencilState 0 1", "CreateBlendState 1",   "CreateBlendState 0",
@@ -80,7 +80,7 @@ TEST_F(GraphicsDeviceTest, VideoMemoryIsTruncatedMegabytesAndAdapterNameMustFitW
     EXPECT_FALSE(Start(tooLong, [](RecordingDevice& d) { d.adapter.description = std::string(128, 'b'); }));
     EXPECT_TRUE(messages_.Messages().empty());
     tooLong.Shutdown();
-    EXPECT_EQ(recording->calls, (Calls{"GetAdapterInfo", "GetDisplayModes"}));
+    EXPECT_EQ(recording->calls, (Calls{"QueryAdapter"}));
     GraphicsDevice().Shutdown();  // never started: nothing to do
 }
 
@@ -119,7 +119,8 @@ struct FailingStep {
     int nth;
     const char* message;
     size_t liveAfterFailure;  // objects created before the failing step
-    DisplayModeResult displayModeFailure = DisplayModeResult::ListFailed;
+    AdapterQueryResult adapterFailure = AdapterQueryResult::NoAdapter;
+    RenderTargetResult renderTargetFailure = RenderTargetResult::ViewFailed;
 };
 
 class GraphicsDeviceFailureTest : public GraphicsDeviceTest, public ::testing::WithParamInterface<FailingStep> {};
@@ -128,16 +129,17 @@ TEST_P(GraphicsDeviceFailureTest, ShowsItsMessageStopsAndShutsDownCleanly) {
     const FailingStep step = GetParam();
     EXPECT_FALSE(Start(graphics_, [&](RecordingDevice& d) {
         d.failingNth[step.call] = step.nth;
-        d.displayModeFailure = step.displayModeFailure;
+        d.adapterFailure = step.adapterFailure;
+        d.renderTargetFailure = step.renderTargetFailure;
     }));
-    EXPECT_EQ(messages_.Messages(), std::vector<std::string>{step.message});
+    EXPECT_EQ(messages_.Messages(), *step.message ? std::vector<std::string>{step.message} : std::vector<std::string>{});
     EXPECT_EQ(recording->LiveObjects(), step.liveAfterFailure);
     EXPECT_EQ(NameOf(recording->calls.back()), step.call) << "nothing runs after the failing step";
 
     graphics_.Shutdown();
     EXPECT_EQ(recording->LiveObjects(), 0u);
     const std::string call = step.call;
-    const size_t deviceExists = call != "GetAdapterInfo" && call != "GetDisplayModes" && call != "CreateDeviceAndSwapChain";
+    const size_t deviceExists = call != "QueryAdapter" && call != "CreateDeviceAndSwapChain";
     EXPECT_EQ(recording->Count("LeaveFullscreen"), deviceExists);
     EXPECT_EQ(recording->Count("ReleaseDevice"), deviceExists);
     EXPECT_EQ(recording->Count("ReleaseRenderTarget"), deviceExists && call != "CreateRenderTarget" ? 1u : 0u);
@@ -145,12 +147,16 @@ TEST_P(GraphicsDeviceFailureTest, ShowsItsMessageStopsAndShutsDownCleanly) {
 
 INSTANTIATE_TEST_SUITE_P(
     EachStep, GraphicsDeviceFailureTest,
-    ::testing::Values(FailingStep{"GetAdapterInfo", 1, "failed to create graphic adapter", 0},
-                      FailingStep{"GetDisplayModes", 1, "failed to get display mode list", 0},
-                      FailingStep{"GetDisplayModes", 1, "failed to find primary output", 0, DisplayModeResult::NoPrimaryOutput},
-                      FailingStep{"GetDisplayModes", 1, "failed to get display mode count", 0, DisplayModeResult::CountFailed},
+    ::testing::Values(FailingStep{"QueryAdapter", 1, "failed to create graphic adapter", 0},
+                      FailingStep{"QueryAdapter", 1, "failed to find primary output", 0, AdapterQueryResult::NoPrimaryOutput},
+                      FailingStep{"QueryAdapter", 1, "failed to get display mode count", 0, AdapterQueryResult::ModeCountFailed},
+                      FailingStep{"QueryAdapter", 1, "failed to get display mode list", 0, AdapterQueryResult::ModeListFailed},
+                      FailingStep{"QueryAdapter", 1, "failed to get video card description", 0, AdapterQueryResult::NoDescription},
+                      FailingStep{"QueryAdapter", 1, "", 0, AdapterQueryResult::NameNotConverted},
                       FailingStep{"CreateDeviceAndSwapChain", 1, "failed to create device and swap chain", 0},
                       FailingStep{"CreateRenderTarget", 1, "failed to create render target view", 0},
+                      FailingStep{"CreateRenderTarget", 1, "failed to recieve back buffer pointer", 0,
+                                  AdapterQueryResult::NoAdapter, RenderTargetResult::NoBackBuffer},
                       FailingStep{"CreateDepthBuffer", 1, "failed to create depth buffer texture", 0},
                       FailingStep{"CreateDepthStencilView", 1, "failed to create depth stencil view", 0},
                       FailingStep{"CreateDepthStencilState", 1, "failed to create depth stencil", 0},

@@ -46,16 +46,11 @@ void RecordingDevice::ReleaseObject(const std::string& kind, uint32_t& id) {
     id = 0;
 }
 
-bool RecordingDevice::GetAdapterInfo(AdapterInfo& out) {
-    if (Record("GetAdapterInfo")) return false;
+AdapterQueryResult RecordingDevice::QueryAdapter(AdapterInfo& out, std::vector<DisplayMode>& modes) {
+    if (Record("QueryAdapter")) return adapterFailure;
     out = adapter;
-    return true;
-}
-
-DisplayModeResult RecordingDevice::GetDisplayModes(std::vector<DisplayMode>& out) {
-    if (Record("GetDisplayModes")) return displayModeFailure;
-    out = displayModes;
-    return DisplayModeResult::Listed;
+    modes = displayModes;
+    return AdapterQueryResult::Found;
 }
 
 bool RecordingDevice::CreateDeviceAndSwapChain(const SwapChainDesc& desc) {
@@ -63,7 +58,9 @@ bool RecordingDevice::CreateDeviceAndSwapChain(const SwapChainDesc& desc) {
                    Join({desc.width, desc.height, desc.refreshNumerator, desc.refreshDenominator, desc.windowed,
                          desc.vsync}));
 }
-bool RecordingDevice::CreateRenderTarget() { return !Record("CreateRenderTarget"); }
+RenderTargetResult RecordingDevice::CreateRenderTarget() {
+    return Record("CreateRenderTarget") ? renderTargetFailure : RenderTargetResult::Created;
+}
 bool RecordingDevice::CreateDepthBuffer(uint32_t width, uint32_t height) {
     return !Record("CreateDepthBuffer", Join({width, height}));
 }

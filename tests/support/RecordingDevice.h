@@ -18,7 +18,8 @@ public:
     // Fails only the n-th (1-based) call of a name, e.g. {"CreateBuffer", 3}.
     std::map<std::string, int> failingNth;
     std::vector<DisplayMode> displayModes;
-    DisplayModeResult displayModeFailure = DisplayModeResult::ListFailed;  // when GetDisplayModes fails
+    AdapterQueryResult adapterFailure = AdapterQueryResult::NoAdapter;  // when QueryAdapter fails
+    RenderTargetResult renderTargetFailure = RenderTargetResult::ViewFailed;  // when CreateRenderTarget fails
     AdapterInfo adapter{"Recording Adapter", 512ull * 1024 * 1024};
 
     // Calls whose text starts with the prefix, in order.
@@ -31,10 +32,9 @@ public:
     const char* ShaderFileExtension() const override { return ".glsl"; }
     uint32_t FeatureLevel() const override { return 0xa000; }
 
-    bool GetAdapterInfo(AdapterInfo& out) override;
-    DisplayModeResult GetDisplayModes(std::vector<DisplayMode>& out) override;
+    AdapterQueryResult QueryAdapter(AdapterInfo& adapter, std::vector<DisplayMode>& modes) override;
     bool CreateDeviceAndSwapChain(const SwapChainDesc& desc) override;
-    bool CreateRenderTarget() override;
+    RenderTargetResult CreateRenderTarget() override;
     bool CreateDepthBuffer(uint32_t width, uint32_t height) override;
     bool CreateDepthStencilView() override;
     void BindRenderTargets() override;

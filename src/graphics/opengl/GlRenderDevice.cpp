@@ -506,12 +506,33 @@ bool GlRenderDevice::SupportsTextureFormat(Format format) const {
     return glFormat.internalFormat != 0 && (!glFormat.needsS3tc || state_->s3tc);
 }
 
-bool GlRenderDevice::GetAdapterInfo(AdapterInfo& out) {
+AdapterQueryResult GlRenderDevice::QueryAdapter(AdapterInfo& adapter, std::vector<DisplayMode>& modes) {
+    modes.clear();
+    if (SDL_GetNumVideoDisplays() < 1) {
+        return AdapterQueryResult::NoPrimaryOutput;
+    }
+    const int count = SDL_GetNumDisplayModes(0);
+    if (count < 0) {
+        return AdapterQueryResult::ModeCountFailed;
+    }
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode{};
+        if (SDL_GetDisplayMode(0, i, &mode) != 0) {
+            return AdapterQueryResult::ModeListFailed;
+        }
+        modes.push_back({static_cast<uint32_t>(mode.w), static_cast<uint32_t>(mode.h),
+                         static_cast<uint32_t>(mode.refresh_rate), 1});
+    }
+    DescribeAdapter(adapter);
+    return AdapterQueryResult::Found;
+}
+
+void GlRenderDevice::DescribeAdapter(AdapterInfo& out) {
     // The renderer is known only once a context exists; without one the
     // adapter stays unnamed and the device creation reports the failure.
     out = AdapterInfo{};
     if (!state_->EnsureContext()) {
-        return true;
+        return;
     }
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     out.description = renderer != nullptr ? renderer : "";
@@ -523,13 +544,13 @@ bool GlRenderDevice::GetAdapterInfo(AdapterInfo& out) {
         GLint kilobytes = 0;
         glGetIntegerv(GL_GPU_MEMORY_INFO_DEDICATED_VIDMEM_NVX, &kilobytes);
         out.dedicatedVideoMemory = static_cast<uint64_t>(std::max(kilobytes, 0)) * 1024;
-        return true;
+        return;
     }
     // Mesa on GLX reports its video memory in megabytes.
     using QueryRendererInteger = int (*)(int attribute, unsigned int* value);
     constexpr int kRendererVideoMemoryMesa = 0x8187;
     if (!SDL_GL_ExtensionSupported("GLX_MESA_query_renderer")) {
-        return true;
+        return;
     }
     const auto query =
         reinterpret_cast<QueryRendererInteger>(SDL_GL_GetProcAddress("glXQueryCurrentRendererIntegerMESA"));
@@ -537,27 +558,6 @@ bool GlRenderDevice::GetAdapterInfo(AdapterInfo& out) {
     if (query != nullptr && query(kRendererVideoMemoryMesa, &megabytes) != 0) {
         out.dedicatedVideoMemory = static_cast<uint64_t>(megabytes) * 1024 * 1024;
     }
-    return true;
-}
-
-DisplayModeResult GlRenderDevice::GetDisplayModes(std::vector<DisplayMode>& out) {
-    out.clear();
-    if (SDL_GetNumVideoDisplays() < 1) {
-        return DisplayModeResult::NoPrimaryOutput;
-    }
-    const int count = SDL_GetNumDisplayModes(0);
-    if (count < 0) {
-        return DisplayModeResult::CountFailed;
-    }
-    for (int i = 0; i < count; ++i) {
-        SDL_DisplayMode mode{};
-        if (SDL_GetDisplayMode(0, i, &mode) != 0) {
-            return DisplayModeResult::ListFailed;
-        }
-        out.push_back({static_cast<uint32_t>(mode.w), static_cast<uint32_t>(mode.h),
-                       static_cast<uint32_t>(mode.refresh_rate), 1});
-    }
-    return DisplayModeResult::Listed;
 }
 
 bool GlRenderDevice::CreateDeviceAndSwapChain(const SwapChainDesc& desc) {
@@ -579,7 +579,7 @@ bool GlRenderDevice::CreateDeviceAndSwapChain(const SwapChainDesc& desc) {
     return NoGlError();
 }
 
-bool GlRenderDevice::CreateRenderTarget() {
+RenderTargetResult GlRenderDevice::CreateRenderTarget() {
     State& s = *state_;
     ClearGlErrors();
     s.colourBuffer = NewRenderbuffer();
@@ -594,9 +594,9 @@ bool GlRenderDevice::CreateRenderTarget() {
     if (!NoGlError() || !complete) {
         s.framebuffer.Reset();
         s.colourBuffer.Reset();
-        return false;
+        return RenderTargetResult::ViewFailed;
     }
-    return true;
+    return RenderTargetResult::Created;
 }
 
 bool GlRenderDevice::CreateDepthBuffer(uint32_t width, uint32_t height) {

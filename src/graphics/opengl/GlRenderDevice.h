@@ -35,10 +35,9 @@ public:
     uint32_t FeatureLevel() const override { return 0xa000; }
     bool SupportsTextureFormat(Format format) const override;
 
-    bool GetAdapterInfo(AdapterInfo& out) override;
-    DisplayModeResult GetDisplayModes(std::vector<DisplayMode>& out) override;
+    AdapterQueryResult QueryAdapter(AdapterInfo& adapter, std::vector<DisplayMode>& modes) override;
     bool CreateDeviceAndSwapChain(const SwapChainDesc& desc) override;
-    bool CreateRenderTarget() override;
+    RenderTargetResult CreateRenderTarget() override;
     bool CreateDepthBuffer(uint32_t width, uint32_t height) override;
     bool CreateDepthStencilView() override;
     void BindRenderTargets() override;
@@ -93,6 +92,8 @@ public:
     bool ReadFrame(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height) override;
 
 private:
+    void DescribeAdapter(AdapterInfo& out);
+
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -1,4 +1,4 @@
-#include "platform/VirtualKeys.h"
+#include "platform/sdl/VirtualKeys.h"
 
 #include <SDL_keyboard.h>
 #include <SDL_keycode.h>

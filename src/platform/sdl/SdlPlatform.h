@@ -25,7 +25,8 @@ public:
     void SetCursorPosition(int32_t x, int32_t y) override;
     int64_t PerformanceFrequency() override;
     int64_t PerformanceCounter() override;
-    std::unique_ptr<RenderDevice> CreateRenderDevice() override;
+
+    SDL_Window* Window() const { return window_; }
 
 private:
     bool initialized_ = false;
@@ -33,5 +34,5 @@ private:
     int32_t quitCode_ = 0;
 };
 
-// Shows failures in a message box as well as on stderr.
-void InstallMessageBoxSink();
+// Shows a failure in an SDL message box captioned "Error".
+void ShowSdlMessageBox(const char* text);

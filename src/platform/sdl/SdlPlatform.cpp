@@ -1,14 +1,10 @@
-#include "platform/SdlPlatform.h"
+#include "platform/sdl/SdlPlatform.h"
 
 #include <SDL.h>
 
-#include "graphics/opengl/GlRenderDevice.h"
-#include "platform/ErrorMessage.h"
-#include "platform/VirtualKeys.h"
+#include "platform/sdl/VirtualKeys.h"
 
 namespace {
-
-void ShowMessageBox(const char* text) { SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, nullptr); }
 
 void RequestGlContextAttributes() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -51,7 +47,7 @@ bool HasVisibleWindows() {
 
 }  // namespace
 
-void InstallMessageBoxSink() { SetErrorMessageSink(&ShowMessageBox); }
+void ShowSdlMessageBox(const char* text) { SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, nullptr); }
 
 SdlPlatform::~SdlPlatform() { Shutdown(); }
 
@@ -157,5 +153,3 @@ void SdlPlatform::SetCursorPosition(int32_t x, int32_t y) { SDL_WarpMouseGlobal(
 int64_t SdlPlatform::PerformanceFrequency() { return static_cast<int64_t>(SDL_GetPerformanceFrequency()); }
 
 int64_t SdlPlatform::PerformanceCounter() { return static_cast<int64_t>(SDL_GetPerformanceCounter()); }
-
-std::unique_ptr<RenderDevice> SdlPlatform::CreateRenderDevice() { return std::make_unique<GlRenderDevice>(window_); }
