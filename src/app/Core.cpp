@@ -191,7 +191,7 @@ int Core::Run() {
     int32_t exitCode = 0;
     while (running_) {
         Message message;
-        if (platform_->PeekMessage(message)) {
+        if (platform_->NextMessage(message)) {
             if (message.type == Message::Type::Quit) {
                 running_ = false;
                 exitCode = message.quitCode;

@@ -37,7 +37,7 @@ public:
     virtual void DestroyMainWindow() = 0;  // harmless when there is none
 
     // Takes at most one pending message; false when the queue is empty.
-    virtual bool PeekMessage(Message& out) = 0;
+    virtual bool NextMessage(Message& out) = 0;
     virtual void PostQuit(int32_t code) = 0;
 
     virtual void GetCursorPosition(int32_t& x, int32_t& y) = 0;  // screen coordinates

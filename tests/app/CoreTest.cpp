@@ -50,7 +50,7 @@ public:
     void HideCursor() override { calls.push_back("HideCursor"); }
     void ShowMainWindow() override { calls.push_back("ShowMainWindow"); }
     void DestroyMainWindow() override { calls.push_back("DestroyMainWindow"); }
-    bool PeekMessage(Message& out) override {
+    bool NextMessage(Message& out) override {
         if (messages.empty()) return false;
         out = messages.front();
         messages.pop_front();

@@ -105,7 +105,7 @@ void SdlPlatform::DestroyMainWindow() {
     }
 }
 
-bool SdlPlatform::PeekMessage(Message& out) {
+bool SdlPlatform::NextMessage(Message& out) {
     SDL_Event event;
     if (SDL_PollEvent(&event) == 0) {
         return false;

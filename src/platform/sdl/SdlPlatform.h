@@ -19,7 +19,7 @@ public:
     void HideCursor() override;
     void ShowMainWindow() override;
     void DestroyMainWindow() override;
-    bool PeekMessage(Message& out) override;
+    bool NextMessage(Message& out) override;
     void PostQuit(int32_t code) override;
     void GetCursorPosition(int32_t& x, int32_t& y) override;
     void SetCursorPosition(int32_t x, int32_t y) override;
