@@ -159,6 +159,7 @@ void Settings::LoadTypedSettings(TypedSettings& out) const {
     out.loadSpeed = GetInt("loadSpeed", out.loadSpeed);
     out.updateSpeed = GetInt("updateSpeed", out.updateSpeed);
     out.mapGenerationMethod = GetInt("mapGenerationMethod", out.mapGenerationMethod);
+    out.renderFaces = Contains("renderFaces") && GetBool("renderFaces");
 }
 
 std::string NativePath(const std::string& settingsPath) {

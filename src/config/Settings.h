@@ -35,6 +35,9 @@ struct TypedSettings {
     int32_t loadSpeed = 32000;
     int32_t updateSpeed = 64000;
     int32_t mapGenerationMethod = 1;
+    // Opt-in: draw only the exposed faces of the visible cubes. Unlike the
+    // other switches it is off unless the file turns it on.
+    bool renderFaces = false;
 };
 
 // The process-wide typed settings, read by every subsystem.
