@@ -10,15 +10,9 @@ namespace {
 std::vector<std::string> g_messages;
 }  // namespace
 
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "voxmere-gfx-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-}
+TempFolder::TempFolder() : folder_("voxmere-gfx") {}
 
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
+TempFolder::~TempFolder() = default;
 
 std::string TempFolder::Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
     std::ofstream(File(name), std::ios::binary)

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
+
 // A fresh temporary folder, removed with its contents when the object goes.
 class TempFolder {
 public:
@@ -12,14 +14,14 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
+    std::string File(const std::string& name) const { return folder_.File(name); }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
     std::string Write(const std::string& name, const std::string& text) const {
         return Write(name, std::vector<uint8_t>(text.begin(), text.end()));
     }
 
 private:
-    std::string path_;
+    ScratchFolder folder_;
 };
 
 // Collects every error message shown while it lives.

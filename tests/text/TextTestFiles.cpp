@@ -10,9 +10,7 @@
 
 std::vector<std::string> TextTestFiles::messages;
 
-TextTestFiles::TextTestFiles() {
-    char pattern[] = "/tmp/voxtext_XXXXXX";
-    folder_ = mkdtemp(pattern);
+TextTestFiles::TextTestFiles() : folder_("voxmere-text") {
     Config() = TypedSettings{};
     Config().fontInfoFilename = PathOf("fontInfo.txt");
     Config().fontImageFilename = PathOf("font.dds");
@@ -32,7 +30,6 @@ TextTestFiles::TextTestFiles() {
 
 TextTestFiles::~TextTestFiles() {
     SetErrorMessageSink(nullptr);
-    std::filesystem::remove_all(folder_);
     Config() = TypedSettings{};
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "GlyphAtlas.h"
+#include "ScratchFolder.h"
 
 // A scratch folder holding a font info file (glyph i: u i/100..(i+1)/100,
 // i % 7 pixels wide), a small font texture and a font shader pair, with the
@@ -13,7 +14,7 @@ public:
     TextTestFiles();
     ~TextTestFiles();
 
-    std::string PathOf(const std::string& name) const { return folder_ + "/" + name; }
+    std::string PathOf(const std::string& name) const { return folder_.File(name); }
     void Write(const std::string& name, const std::string& contents) const;
     void Remove(const std::string& name) const;
     void WriteFontInfo(const std::vector<GlyphRecord>& records) const;
@@ -21,5 +22,5 @@ public:
     static std::vector<std::string> messages;
 
 private:
-    std::string folder_;
+    ScratchFolder folder_;
 };

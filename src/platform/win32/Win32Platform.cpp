@@ -1,0 +1,176 @@
+#include "platform/win32/Win32Platform.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+constexpr const wchar_t* kClassName = L"win32app";
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
+constexpr int kIconGroup = 101;
+
+// The key and mouse messages Core records; everything else is Other.
+Message TranslateWindowMessage(UINT message, WPARAM wParam) {
+    Message translated;
+    switch (message) {
+    case WM_KEYDOWN:
+        translated.type = Message::Type::KeyDown;
+        translated.virtualKey = static_cast<int32_t>(wParam);
+        break;
+    case WM_KEYUP:
+        translated.type = Message::Type::KeyUp;
+        translated.virtualKey = static_cast<int32_t>(wParam);
+        break;
+    case WM_MOUSEMOVE:
+        translated.type = Message::Type::MouseMove;
+        break;
+    case WM_DESTROY:
+        translated.type = Message::Type::Destroy;
+        break;
+    default:
+        translated.type = Message::Type::Other;
+        break;
+    }
+    return translated;
+}
+
+// The window procedure has no other way to reach its handler.
+WindowMessageHandler g_handler = nullptr;
+
+// Key presses, releases, mouse moves and the window's destruction go to the
+// handler (which quits on Escape and on destruction); the system handles the
+// rest, Alt combinations included, which arrive as system keys.
+LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const Message translated = TranslateWindowMessage(message, wParam);
+    if (translated.type == Message::Type::Other) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (g_handler != nullptr) {
+        g_handler(translated);
+    } else if (translated.type == Message::Type::Destroy) {
+        PostQuitMessage(0);
+    }
+    return 0;
+}
+
+std::wstring Widen(const char* text) {
+    std::wstring wide;
+    for (const char* c = text; *c != '\0'; ++c) {
+        wide += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    }
+    return wide;
+}
+
+}  // namespace
+
+void ShowWin32MessageBox(const char* text) { MessageBoxA(nullptr, text, "Error", MB_ICONERROR); }
+
+Win32Platform::Win32Platform(WindowMessageHandler handler) : handler_(handler) {}
+
+Win32Platform::~Win32Platform() { Shutdown(); }
+
+bool Win32Platform::Initialize() {
+    g_handler = handler_;
+    instance_ = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = &WndProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(kIconGroup));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszMenuName = nullptr;
+    windowClass.lpszClassName = kClassName;
+    windowClass.hIconSm = LoadIconW(instance_, MAKEINTRESOURCEW(kIconGroup));
+    classRegistered_ = RegisterClassExW(&windowClass) != 0;
+    return classRegistered_;
+}
+
+void Win32Platform::Shutdown() {
+    DestroyMainWindow();
+    if (classRegistered_) {
+        UnregisterClassW(kClassName, instance_);
+        classRegistered_ = false;
+    }
+    g_handler = nullptr;
+}
+
+bool Win32Platform::GetScreenSize(uint32_t& width, uint32_t& height) {
+    width = static_cast<uint32_t>(GetSystemMetrics(SM_CXSCREEN));
+    height = static_cast<uint32_t>(GetSystemMetrics(SM_CYSCREEN));
+    return true;
+}
+
+bool Win32Platform::CreateMainWindow(const WindowDesc& desc) {
+    RECT rectangle = {0, 0, static_cast<LONG>(desc.width), static_cast<LONG>(desc.height)};
+    // Windowed, the frame goes around a client area of the requested size.
+    if (!desc.fullscreen) {
+        AdjustWindowRectEx(&rectangle, kWindowStyle, FALSE, 0);
+    }
+    const std::wstring title = Widen(desc.title);
+    window_ = CreateWindowExW(0, kClassName, title.c_str(), kWindowStyle, desc.x, desc.y,
+                              rectangle.right - rectangle.left, rectangle.bottom - rectangle.top, nullptr, nullptr,
+                              instance_, nullptr);
+    return window_ != nullptr;
+}
+
+void Win32Platform::FocusWindow() {
+    SetForegroundWindow(window_);
+    UpdateWindow(window_);
+    SetFocus(window_);
+}
+
+void Win32Platform::HideCursor() { ShowCursor(FALSE); }
+
+void Win32Platform::ShowMainWindow() { ShowWindow(window_, SW_SHOW); }
+
+void Win32Platform::DestroyMainWindow() {
+    if (window_ != nullptr) {
+        DestroyWindow(window_);
+        window_ = nullptr;
+    }
+}
+
+bool Win32Platform::NextMessage(Message& out) {
+    MSG message;
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        return false;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+    out = Message();
+    if (message.message == WM_QUIT) {
+        out.type = Message::Type::Quit;
+        out.quitCode = static_cast<int32_t>(message.wParam);
+    } else {
+        out.type = Message::Type::Other;  // the window procedure has seen it
+    }
+    return true;
+}
+
+void Win32Platform::PostQuit(int32_t code) { PostQuitMessage(code); }
+
+void Win32Platform::GetCursorPosition(int32_t& x, int32_t& y) {
+    POINT point = {};
+    GetCursorPos(&point);
+    x = point.x;
+    y = point.y;
+}
+
+void Win32Platform::SetCursorPosition(int32_t x, int32_t y) { SetCursorPos(x, y); }
+
+int64_t Win32Platform::PerformanceFrequency() {
+    LARGE_INTEGER frequency = {};
+    QueryPerformanceFrequency(&frequency);
+    return frequency.QuadPart;
+}
+
+int64_t Win32Platform::PerformanceCounter() {
+    LARGE_INTEGER count = {};
+    QueryPerformanceCounter(&count);
+    return count.QuadPart;
+}
