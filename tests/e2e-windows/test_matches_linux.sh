@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The Windows program computes and draws what the Linux program does: the
+# same world digests from the world tool, the same trace of a replayed walk,
+# and a screenshot of the same frame that differs only in a few edge pixels.
+# Usage: test_matches_linux.sh WINDOWS_BUILD LINUX_BUILD
+set -u
+WINBUILD="$1"
+BUILD="$2"
+. "$(dirname "$0")/lib.sh"
+
+# World digests: the default world and the cave method.
+for options in "" "--method 2"; do
+  # shellcheck disable=SC2086  # the options are words
+  linux="$("$BUILD/voxmere-world" $options | tail -n 1)"
+  # shellcheck disable=SC2086
+  windows="$(wine_run voxmere-world.exe $options | tr -d '\r' | tail -n 1)"
+  [ -n "$linux" ] && [ "$linux" = "$windows" ] || fail "world '$options': Linux '$linux', Windows '$windows'"
+  echo "world ${options:-(defaults)}: $windows"
+done
+
+linux_dir="$(make_rundir "$SMALL_CONFIG")"
+windows_dir="$(make_windows_rundir "$SMALL_CONFIG")"
+walk='420 keydown 87
+480 keyup 87
+600 keydown 32
+601 keyup 32'
+printf '%s\n' "$walk" > "$linux_dir/walk.txt"
+printf '%s\n' "$walk" > "$windows_dir/walk.txt"
+run=(--no-dialogs --frames 720 --fixed-dt 0.0166667 --input walk.txt --trace trace.csv --screenshot shot.png)
+(cd "$linux_dir" && "$BUILD/voxmere" "${run[@]}" > out.txt 2>&1) || fail "Linux run: $(cat "$linux_dir/out.txt")"
+(cd "$windows_dir" && wine_run voxmere.exe "${run[@]}" > out.txt 2>&1) || fail "Windows run: $(cat "$windows_dir/out.txt")"
+
+# The trace without its two timing columns.
+cut -d, -f1,2,5- "$linux_dir/trace.csv" > "$linux_dir/moves.csv"
+tr -d '\r' < "$windows_dir/trace.csv" | cut -d, -f1,2,5- > "$windows_dir/moves.csv"
+[ "$(wc -l < "$linux_dir/moves.csv")" -eq 721 ] || fail "the Linux trace has $(wc -l < "$linux_dir/moves.csv") lines"
+cmp -s "$linux_dir/moves.csv" "$windows_dir/moves.csv" ||
+  fail "the traces differ: $(diff "$linux_dir/moves.csv" "$windows_dir/moves.csv" | head -n 4)"
+echo "replayed walk: identical traces over 720 frames"
+
+# Both rasterizers run on llvmpipe, but through different front ends
+# (OpenGL directly, Direct3D through Wine's translation): triangle edges may
+# fall on a neighbouring pixel. Count pixels whose colour differs by more than
+# 3 % anywhere; allow at most 1 % of the frame.
+different="$(compare -metric AE -fuzz 3% "$linux_dir/shot.png" "$windows_dir/shot.png" "$windows_dir/diff.png" 2>&1)"
+total=$((640 * 360))
+echo "screenshot: $different of $total pixels differ"
+[ "$different" -le $((total / 100)) ] || fail "the screenshots differ in $different pixels (see $windows_dir)"
+rm -rf "$linux_dir" "$windows_dir"
+echo "PASS"
