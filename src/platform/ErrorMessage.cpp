@@ -1,5 +1,6 @@
 #include "platform/ErrorMessage.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
@@ -25,6 +26,20 @@ ErrorMessageSink SetErrorMessageSink(ErrorMessageSink sink) {
 }
 
 void SetErrorMessagesOnStderr(bool enabled) { g_onStderr = enabled; }
+
+void ReportDiagnostic(const char* format, ...) {
+    if (!g_onStderr) {
+        return;
+    }
+    // One write per line, so that lines of a diagnostic never interleave.
+    char line[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    std::fprintf(stderr, "voxmere: %s\n", line);
+    std::fflush(stderr);
+}
 
 void ExitOutOfMemory() {
     ShowErrorMessage("Cant reserve more than 2GB RAM.");
