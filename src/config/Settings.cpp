@@ -1,12 +1,16 @@
 #include "config/Settings.h"
 
 #include <fstream>
-#include <iostream>
-#include <limits>
 #include <locale>
 #include <sstream>
+#include <type_traits>
+
+#include "platform/ErrorMessage.h"
+#include "platform/Files.h"
 
 namespace {
+
+constexpr const char* kSettingsFile = "config.ini";
 
 std::string TrimBlanks(const std::string& text) {
     const size_t first = text.find_first_not_of(' ');
@@ -21,41 +25,59 @@ bool IsSkippedLine(const std::string& line) {
     return line.empty() || line[0] == '#' || line[0] == '[';
 }
 
-// Reads the longest leading number of type T as a classic-locale stream
-// extraction does. Reports a value that does not start with a number of the
-// type, or lies outside its range, and keeps the fallback then.
+bool StartsWithMinus(const std::string& value) {
+    const size_t first = value.find_first_not_of(" \t\n\v\f\r");
+    return first != std::string::npos && value[first] == '-';
+}
+
+// Reads the longest leading number of type T, as a classic-locale stream
+// extraction of T itself does (a float is rounded once, straight from the
+// text). Reports a value that does not start with a number of the type, or
+// lies outside its range, and keeps the fallback then.
 template <typename T>
 T ConvertNumber(const std::string& key, const std::string& value, T fallback) {
     std::istringstream stream(value);
     stream.imbue(std::locale::classic());
-    // Read wider first so that out-of-range values are told apart from
-    // values that are not numbers at all.
-    using Wide = std::conditional_t<std::is_floating_point_v<T>, double, long long>;
-    Wide wide{};
-    stream >> wide;
-    bool ok = !stream.fail();
-    if (ok && std::is_unsigned_v<T> && value.find_first_not_of(" \t\n\v\f\r") != std::string::npos &&
-        value[value.find_first_not_of(" \t\n\v\f\r")] == '-') {
-        ok = false;
-    }
-    if (ok) {
-        if constexpr (std::is_floating_point_v<T>) {
-            const double limit = std::numeric_limits<T>::max();
-            ok = wide >= -limit && wide <= limit;
-        } else {
-            ok = wide >= static_cast<Wide>(std::numeric_limits<T>::min()) &&
-                 wide <= static_cast<Wide>(std::numeric_limits<T>::max());
-        }
-    }
-    if (!ok) {
-        std::cerr << "config.ini: " << key << "=" << value << " is not a valid number, using "
-                  << fallback << "\n";
+    T number{};
+    stream >> number;
+    // An extraction into an unsigned type would wrap a negative number round.
+    if (stream.fail() || (std::is_unsigned_v<T> && StartsWithMinus(value))) {
+        std::ostringstream shown;
+        shown << fallback;
+        ReportDiagnostic("config.ini: %s=%s is not a valid number, using %s", key.c_str(), value.c_str(),
+                         shown.str().c_str());
         return fallback;
     }
-    return static_cast<T>(wide);
+    return number;
 }
 
 }  // namespace
+
+void WarnAboutEmptyView(const TypedSettings& settings) {
+    const double fieldOfView = settings.fieldOfView;
+    const double screenNear = settings.screenNear;
+    const double screenDepth = settings.screenDepth;
+    if (!(fieldOfView > 0.0 && fieldOfView < 180.0)) {
+        ReportDiagnostic("config.ini: fieldOfView=%g leaves nothing to see: it must lie between 0 and 180 degrees",
+                         fieldOfView);
+    }
+    if (!(screenNear > 0.0)) {
+        ReportDiagnostic("config.ini: screenNear=%g leaves nothing to see: the near plane must lie in front of the eye",
+                         screenNear);
+    }
+    if (!(screenNear < screenDepth)) {
+        ReportDiagnostic("config.ini: screenNear=%g is not below screenDepth=%g: nothing lies between the planes",
+                         screenNear, screenDepth);
+    }
+    if (!(settings.voxelSize > 0.0f)) {
+        ReportDiagnostic("config.ini: voxelSize=%g leaves nothing to see: cubes need a size above 0",
+                         static_cast<double>(settings.voxelSize));
+    }
+    if (!(settings.fontSize > 0.0f)) {
+        ReportDiagnostic("config.ini: fontSize=%g leaves the overlay text unseen: it needs a height above 0",
+                         static_cast<double>(settings.fontSize));
+    }
+}
 
 TypedSettings& Config() {
     static TypedSettings settings;
@@ -65,8 +87,13 @@ TypedSettings& Config() {
 Settings& Settings::Instance() {
     static Settings instance = [] {
         Settings loaded;
-        loaded.LoadFile("config.ini");
+        if (!loaded.LoadFile(kSettingsFile)) {
+            ReportDiagnostic("%s: cannot read it (%s) in the working directory %s; every setting keeps its default, "
+                             "fullscreen included",
+                             kSettingsFile, DescribeUnreadableFile(kSettingsFile).c_str(), WorkingDirectory().c_str());
+        }
         loaded.LoadTypedSettings(Config());
+        WarnAboutEmptyView(Config());
         return loaded;
     }();
     return instance;
@@ -74,7 +101,7 @@ Settings& Settings::Instance() {
 
 bool Settings::LoadFile(const std::string& path) {
     std::ifstream file(path);
-    if (!file) {
+    if (!IsRegularFile(path) || !file) {
         return false;
     }
     Load(file);
@@ -84,7 +111,10 @@ bool Settings::LoadFile(const std::string& path) {
 void Settings::Load(std::istream& in) {
     std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') {
+        // Only a carriage return right before a line feed ends the line with
+        // it; one at the very end of the file belongs to the value.
+        const bool endedByLineFeed = !in.eof();
+        if (endedByLineFeed && !line.empty() && line.back() == '\r') {
             line.pop_back();
         }
         if (IsSkippedLine(line)) {

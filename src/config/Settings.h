@@ -71,5 +71,10 @@ private:
     std::map<std::string, std::string> values_;
 };
 
+// One warning on stderr for each setting that leaves nothing to see:
+// fieldOfView outside (0, 180), screenNear not above 0 or not below
+// screenDepth, voxelSize or fontSize not above 0. The program runs on with them.
+void WarnAboutEmptyView(const TypedSettings& settings);
+
 // Opens a settings path on this platform: a backslash separates folders.
 std::string NativePath(const std::string& settingsPath);

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "config/Settings.h"
+#include "platform/ErrorMessage.h"
 
 namespace {
 
@@ -50,9 +53,10 @@ TEST(SettingsLines, BlanksCommentsSectionsAndRepeatedKeys) {
 }
 
 TEST(SettingsLines, CarriageReturnsAndByteOrderMark) {
-    const Settings crlf = Parse("VSync=false\r\nfullscreen=false\r\n");
+    const Settings crlf = Parse("VSync=false\r\nfullscreen=false\r\nmapSeed=cr\r");
     EXPECT_FALSE(crlf.GetBool("VSync"));
     EXPECT_FALSE(crlf.GetBool("fullscreen"));
+    EXPECT_EQ(crlf.GetString("mapSeed", ""), "cr\r") << "only a carriage return before a line feed is dropped";
 
     const Settings bom = Parse("\xEF\xBB\xBFwindowWidth=800\nwindowHeight=600\n");
     EXPECT_FALSE(bom.Contains("windowWidth"));
@@ -82,6 +86,13 @@ TEST(SettingsConversions, NumbersReadTheLongestLeadingNumber) {
     EXPECT_EQ(settings.GetInt("absent", 9), 9);
 }
 
+TEST(SettingsConversions, FloatsRoundOnceFromTheText) {
+    // Just above the midpoint of 1 and the next float: read through a double,
+    // it would land exactly on the midpoint first and then round down to 1.
+    const Settings settings = Parse("x=1.0000000596046447753906250000000001\n");
+    EXPECT_EQ(settings.GetFloat("x", 0.0f), std::nextafter(1.0f, 2.0f));
+}
+
 TEST(SettingsConversions, InvalidOrOutOfRangeNumbersKeepTheDefaultAndSaySo) {
     const Settings settings = Parse("word=abc\nbig=99999999999\nnegative=-5\nhuge=1e60\n");
     testing::internal::CaptureStderr();
@@ -96,6 +107,21 @@ TEST(SettingsConversions, InvalidOrOutOfRangeNumbersKeepTheDefaultAndSaySo) {
     int lines = 0;
     for (char c : messages) lines += c == '\n';
     EXPECT_EQ(lines, 4);
+}
+
+TEST(SettingsConversions, ReportsFollowTheStderrSwitchAndNeverReachTheMessageBox) {
+    static int shown = 0;
+    const ErrorMessageSink previous = SetErrorMessageSink([](const char*) { ++shown; });
+    const Settings settings = Parse("word=abc\n");
+    testing::internal::CaptureStderr();
+    settings.GetInt("word", 1);
+    SetErrorMessagesOnStderr(false);  // a program that only shows message boxes
+    settings.GetInt("word", 1);
+    SetErrorMessagesOnStderr(true);
+    const std::string written = testing::internal::GetCapturedStderr();
+    SetErrorMessageSink(previous);
+    EXPECT_EQ(written, "voxmere: config.ini: word=abc is not a valid number, using 1\n");
+    EXPECT_EQ(shown, 0);
 }
 
 TEST(SettingsConversions, CharactersSkipLeadingWhiteSpace) {
@@ -133,6 +159,35 @@ TEST(TypedSettingsLoading, ValuesAndEmptySeed) {
     EXPECT_EQ(typed.chunkWidth, 16);
     EXPECT_FLOAT_EQ(typed.screenNear, 0.5f);
     EXPECT_EQ(typed.terrainWidth, 256u);
+}
+
+TEST(TypedSettingsLoading, SettingsThatLeaveNothingToSeeAreNamedOnceEach) {
+    const struct {
+        const char* text;
+        std::vector<std::string> warnings;
+    } cases[] = {
+        {"", {}},
+        {"fieldOfView=179.9\nscreenNear=0.001\nvoxelSize=0.01\nfontSize=1", {}},
+        {"fieldOfView=0", {"fieldOfView=0 "}},
+        {"fieldOfView=180", {"fieldOfView=180 "}},
+        {"screenNear=0", {"screenNear=0 leaves"}},
+        {"screenNear=1024", {"screenNear=1024 is not below screenDepth=1024"}},
+        {"screenNear=-1\nscreenDepth=-2", {"screenNear=-1 leaves", "screenNear=-1 is not below screenDepth=-2"}},
+        {"voxelSize=0", {"voxelSize=0 "}},
+        {"voxelSize=-1", {"voxelSize=-1 "}},
+        {"fontSize=0", {"fontSize=0 "}},
+    };
+    for (const auto& c : cases) {
+        testing::internal::CaptureStderr();
+        WarnAboutEmptyView(Typed(c.text));
+        std::istringstream lines(testing::internal::GetCapturedStderr());
+        std::vector<std::string> warnings;
+        for (std::string line; std::getline(lines, line);) warnings.push_back(line);
+        ASSERT_EQ(warnings.size(), c.warnings.size()) << c.text;
+        for (size_t i = 0; i < warnings.size(); ++i) {
+            EXPECT_NE(warnings[i].find(c.warnings[i]), std::string::npos) << warnings[i];
+        }
+    }
 }
 
 TEST(SettingsFile, MissingFileLeavesEverythingAtItsDefault) {
