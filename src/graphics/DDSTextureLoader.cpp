@@ -24,9 +24,9 @@ constexpr uint32_t kFeatureLevel10_0 = 0xa000;
 
 bool Failed(HRESULT result) { return result < 0; }
 
-// The whole file in memory with views of its headers.
+// The whole file image with views of its headers.
 struct DdsFile {
-    std::unique_ptr<uint8_t[]> bytes;
+    const uint8_t* bytes = nullptr;
     uint64_t size = 0;
     DdsHeader header{};
     bool hasDx10 = false;
@@ -44,9 +44,12 @@ struct TextureData {
 };
 
 HRESULT CheckHeaders(DdsFile& file) {
+    if (file.size < kDdsLegacyDataOffset) {
+        return kE_FAIL;
+    }
     uint32_t magic = 0;
-    std::memcpy(&magic, file.bytes.get(), sizeof magic);
-    std::memcpy(&file.header, file.bytes.get() + 4, sizeof file.header);
+    std::memcpy(&magic, file.bytes, sizeof magic);
+    std::memcpy(&file.header, file.bytes + 4, sizeof file.header);
     if (magic != kDdsMagic || file.header.size != kDdsHeaderSize ||
         file.header.pixelFormat.size != kDdsPixelFormatSize) {
         return kE_FAIL;
@@ -58,7 +61,7 @@ HRESULT CheckHeaders(DdsFile& file) {
         if (file.size < kDdsDx10DataOffset) {
             return kE_FAIL;
         }
-        std::memcpy(&file.dx10, file.bytes.get() + kDdsLegacyDataOffset, sizeof file.dx10);
+        std::memcpy(&file.dx10, file.bytes + kDdsLegacyDataOffset, sizeof file.dx10);
         file.dataOffset = kDdsDx10DataOffset;
     }
     return kS_OK;
@@ -77,7 +80,8 @@ HRESULT OpenFailure(const std::string& nativePath) {
     return kHResultAccessDenied;
 }
 
-HRESULT ReadDdsFile(const char* fileName, DdsFile& file) {
+// Reads the whole file, below 4 GiB and at least a header long.
+HRESULT ReadDdsFile(const char* fileName, std::unique_ptr<uint8_t[]>& bytes, uint64_t& size) {
     const std::string nativePath = NativePath(fileName);
     std::ifstream stream(nativePath, std::ios::binary | std::ios::ate);
     if (!IsRegularFile(nativePath) || !stream) {
@@ -87,17 +91,14 @@ HRESULT ReadDdsFile(const char* fileName, DdsFile& file) {
     if (end < 0 || static_cast<uint64_t>(end) >= (1ull << 32) || end < static_cast<std::streamoff>(kDdsLegacyDataOffset)) {
         return kE_FAIL;
     }
-    file.size = static_cast<uint64_t>(end);
-    file.bytes.reset(new (std::nothrow) uint8_t[file.size]);
-    if (!file.bytes) {
+    size = static_cast<uint64_t>(end);
+    bytes.reset(new (std::nothrow) uint8_t[size]);
+    if (!bytes) {
         return kE_OUTOFMEMORY;
     }
     stream.seekg(0, std::ios::beg);
-    stream.read(reinterpret_cast<char*>(file.bytes.get()), static_cast<std::streamsize>(file.size));
-    if (static_cast<uint64_t>(stream.gcount()) != file.size) {
-        return kE_FAIL;
-    }
-    return CheckHeaders(file);
+    stream.read(reinterpret_cast<char*>(bytes.get()), static_cast<std::streamsize>(size));
+    return static_cast<uint64_t>(stream.gcount()) == size ? kS_OK : kE_FAIL;
 }
 
 HRESULT ChooseDx10Shape(const DdsFile& file, TextureShape& shape) {
@@ -121,6 +122,9 @@ HRESULT ChooseDx10Shape(const DdsFile& file, TextureShape& shape) {
             return kS_OK;
         case kDimensionTexture2D:
             if (dx10.miscFlag & kMiscTextureCube) {
+                if (shape.arraySize > kMaxArraySize / 6) {
+                    return kHResultNotSupported;  // six faces each would pass the array limit
+                }
                 shape.arraySize *= 6;
                 shape.cube = true;
             }
@@ -185,6 +189,11 @@ HRESULT ChooseShape(const DdsFile& file, TextureShape& shape) {
     if (Failed(result)) {
         return result;
     }
+    // A level without pixels would take no bytes here, while a device still
+    // uploads at least one pixel per dimension.
+    if (shape.width == 0 || shape.height == 0 || shape.depth == 0) {
+        return kHResultInvalidData;
+    }
     if (shape.mipLevels > kMaxMipLevels || !WithinLimits(shape)) {
         return kHResultNotSupported;
     }
@@ -207,10 +216,12 @@ uint32_t SizeCapFor(uint32_t featureLevel, const TextureShape& shape) {
 }
 
 // Fills the subresource table, leaving out the levels above a non-zero cap.
+// Every level's bytes are checked against the bytes the file holds here, and
+// only here.
 HRESULT FillSubresources(const DdsFile& file, const TextureShape& shape, uint32_t sizeCap, TextureData& out) {
     const uint32_t format = static_cast<uint32_t>(shape.format);
-    const uint8_t* const end = file.bytes.get() + file.size;
-    const uint8_t* data = file.bytes.get() + file.dataOffset;
+    const uint8_t* const end = file.bytes + file.size;
+    const uint8_t* data = file.bytes + file.dataOffset;
     uint32_t skippedLevels = 0;
     bool haveFirstLevel = false;
     out.subresources.clear();
@@ -221,6 +232,10 @@ HRESULT FillSubresources(const DdsFile& file, const TextureShape& shape, uint32_
         uint32_t depth = shape.depth;
         for (uint32_t level = 0; level < shape.mipLevels; ++level) {
             const SurfaceSize size = GetSurfaceSize(width, height, format);
+            const uint64_t levelBytes = size.levelBytes * depth;
+            if (levelBytes > static_cast<uint64_t>(end - data)) {
+                return kHResultHandleEof;
+            }
             const bool overCap = sizeCap != 0 && shape.mipLevels > 1 &&
                                  (width > sizeCap || height > sizeCap || depth > sizeCap);
             if (!overCap) {
@@ -234,10 +249,6 @@ HRESULT FillSubresources(const DdsFile& file, const TextureShape& shape, uint32_
                                             static_cast<uint32_t>(size.levelBytes)});
             } else if (item == 0) {
                 ++skippedLevels;
-            }
-            const uint64_t levelBytes = size.levelBytes * depth;
-            if (levelBytes > static_cast<uint64_t>(end - data)) {
-                return kHResultHandleEof;
             }
             data += levelBytes;
             width = std::max(width / 2, 1u);
@@ -265,22 +276,40 @@ HRESULT LoadDdsTexture(RenderDevice* device, const char* fileName, TextureViewHa
     if (device == nullptr || fileName == nullptr || view == nullptr) {
         return kE_INVALIDARG;
     }
+    std::unique_ptr<uint8_t[]> bytes;
+    uint64_t size = 0;
+    const HRESULT result = ReadDdsFile(fileName, bytes, size);
+    if (Failed(result)) {
+        return result;
+    }
+    return LoadDdsTextureFromMemory(device, bytes.get(), size, view);
+}
+
+HRESULT LoadDdsTextureFromMemory(RenderDevice* device, const uint8_t* bytes, uint64_t size, TextureViewHandle* view) {
+    if (view != nullptr) {
+        *view = TextureViewHandle{};
+    }
+    if (device == nullptr || bytes == nullptr || view == nullptr) {
+        return kE_INVALIDARG;
+    }
     DdsFile file;
+    file.bytes = bytes;
+    file.size = size;
     TextureShape shape;
-    HRESULT result = ReadDdsFile(fileName, file);
+    HRESULT result = CheckHeaders(file);
     if (!Failed(result)) {
         result = ChooseShape(file, shape);
     }
     if (Failed(result)) {
         return result;
     }
-    if (!device->SupportsTextureFormat(shape.format)) {
-        return kHResultNotSupported;
-    }
     TextureData texture;
     result = FillSubresources(file, shape, 0, texture);
     if (Failed(result)) {
         return result;
+    }
+    if (!device->SupportsTextureFormat(shape.format)) {
+        return kHResultNotSupported;
     }
     if (device->CreateTexture(texture.desc, texture.subresources.data(), *view)) {
         return kS_OK;
@@ -293,4 +322,29 @@ HRESULT LoadDdsTexture(RenderDevice* device, const char* fileName, TextureViewHa
         return result;
     }
     return device->CreateTexture(texture.desc, texture.subresources.data(), *view) ? kS_OK : kE_FAIL;
+}
+
+const char* DescribeDdsResult(HRESULT result) {
+    switch (static_cast<uint32_t>(result)) {
+        case static_cast<uint32_t>(kS_OK):
+            return "loaded";
+        case static_cast<uint32_t>(kE_INVALIDARG):
+            return "no device, file name or view";
+        case static_cast<uint32_t>(kE_OUTOFMEMORY):
+            return "out of memory";
+        case static_cast<uint32_t>(kHResultFileNotFound):
+            return "no such file";
+        case static_cast<uint32_t>(kHResultPathNotFound):
+            return "its folder does not exist";
+        case static_cast<uint32_t>(kHResultAccessDenied):
+            return "it cannot be opened (a folder or no permission)";
+        case static_cast<uint32_t>(kHResultHandleEof):
+            return "the file ends before its pixel data does";
+        case static_cast<uint32_t>(kHResultNotSupported):
+            return "a texture format, shape or size this program does not support";
+        case static_cast<uint32_t>(kHResultInvalidData):
+            return "the DDS header describes no valid texture";
+        default:
+            return "not a DDS file, or the device refused the texture";
+    }
 }

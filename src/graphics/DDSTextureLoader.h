@@ -20,3 +20,9 @@ constexpr HRESULT kHResultInvalidData = static_cast<HRESULT>(0x8007000Du);    //
 // Loads a DDS file into a texture and returns its shader-resource view.
 // Sets *view to an empty handle first; a negative result is a failure.
 HRESULT LoadDdsTexture(RenderDevice* device, const char* fileName, TextureViewHandle* view);
+
+// The same for a whole file image already in memory.
+HRESULT LoadDdsTextureFromMemory(RenderDevice* device, const uint8_t* bytes, uint64_t size, TextureViewHandle* view);
+
+// What a result of the loader means, in a few words for a message.
+const char* DescribeDdsResult(HRESULT result);

@@ -167,6 +167,13 @@ TEST_F(DdsLoaderTest, BrokenUnsupportedOrShortFilesFailBeforeCreation) {
         {"width 16385", {.width = 16385, .height = 1}, 0, kNotSupported},
         {"depth 2049", {.flags = kFlags | kDdsdDepth, .width = 1, .height = 1, .depth = 2049}, 0, kNotSupported},
         {"2049 array items", Dx10({}, 61, kDimensionTexture2D, 2049), 0, kNotSupported},
+        {"cube faces beyond 2^32", Dx10({}, 28, kDimensionTexture2D, 0x2AAAAAABu, kMiscTextureCube), 0, kNotSupported},
+        // A dimension of 0 would take no bytes in the table but one pixel in an upload.
+        {"width 0", {.width = 0}, 0, kInvalidData},
+        {"height 0", {.height = 0}, 0, kInvalidData},
+        {"volume of depth 0", {.flags = kFlags | kDdsdDepth, .depth = 0}, 0, kInvalidData},
+        {"DX10 array of 2, width 0", Dx10({.width = 0, .height = 14}, 28, kDimensionTexture2D, 2), 0, kInvalidData},
+        {"DX10 volume of depth 0", Dx10({.flags = kFlags | kDdsdDepth}, 28, kDimensionTexture3D, 1), 0, kInvalidData},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -174,6 +181,7 @@ TEST_F(DdsLoaderTest, BrokenUnsupportedOrShortFilesFailBeforeCreation) {
         EXPECT_FALSE(view_);
     }
     device_.unsupported = Format::R8G8B8A8_UNorm;
+    EXPECT_EQ(Load(DdsLayout{.pixelBytes = 0}), kEof) << "the table is filled before the device is asked";
     EXPECT_EQ(Load(DdsLayout{}), kNotSupported) << "a format the device cannot take";
     EXPECT_EQ(device_.Count("CreateTexture"), 0u);
 }
