@@ -3,6 +3,10 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
+#include <string>
+
+#include "platform/Files.h"
+
 namespace {
 constexpr int kChannels = 4;
 }
@@ -12,7 +16,14 @@ bool SavePng(const char* path, const std::vector<uint8_t>& rgba, uint32_t width,
     if (path == nullptr || width == 0 || height == 0 || rgba.size() != expectedBytes) {
         return false;
     }
+    // Written beside the final name and moved there once complete, so that a
+    // failed write leaves neither a partial image nor a lost old one.
+    const std::string finalPath = path;
     const int rowBytes = static_cast<int>(width) * kChannels;
-    return stbi_write_png(path, static_cast<int>(width), static_cast<int>(height), kChannels, rgba.data(),
-                          rowBytes) != 0;
+    if (stbi_write_png(PartialPath(finalPath).c_str(), static_cast<int>(width), static_cast<int>(height), kChannels,
+                       rgba.data(), rowBytes) == 0) {
+        RemovePartial(finalPath);
+        return false;
+    }
+    return ReplaceWithPartial(finalPath);
 }

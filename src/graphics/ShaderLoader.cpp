@@ -5,6 +5,7 @@
 #include <new>
 
 #include "config/Settings.h"
+#include "platform/ErrorMessage.h"
 #include "platform/Files.h"
 
 std::unique_ptr<uint8_t[]> ReadWholeFile(const char* path, size_t& size) {
@@ -27,19 +28,44 @@ std::unique_ptr<uint8_t[]> ReadWholeFile(const char* path, size_t& size) {
     return bytes;
 }
 
+namespace {
+
+// Shader file names are formatted into a fixed buffer; a base name of at most
+// 120 characters fits with "_VS.cso".
+constexpr size_t kShaderFileNameBuffer = 128;
+
+// Reads "<base><suffix><extension>"; null, with a line on stderr saying why,
+// when the name does not fit the buffer or the file cannot be read.
+std::unique_ptr<uint8_t[]> ReadShaderFile(const std::string& baseName, const char* suffix, const char* extension,
+                                          size_t& size) {
+    char fileName[kShaderFileNameBuffer];
+    const int length = std::snprintf(fileName, sizeof fileName, "%s%s%s", baseName.c_str(), suffix, extension);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof fileName) {
+        ReportDiagnostic("the shader file name %s%s%s is longer than %d characters", baseName.c_str(), suffix,
+                         extension, static_cast<int>(kShaderFileNameBuffer) - 1);
+        return nullptr;
+    }
+    std::unique_ptr<uint8_t[]> bytes = ReadWholeFile(fileName, size);
+    if (!bytes) {
+        const std::string nativePath = NativePath(fileName);
+        ReportDiagnostic("cannot read the shader file %s: %s (working directory %s)", nativePath.c_str(),
+                         DescribeUnreadableFile(nativePath).c_str(), WorkingDirectory().c_str());
+    }
+    return bytes;
+}
+
+}  // namespace
+
 ShaderPairResult LoadShaderPair(RenderDevice& device, const std::string& baseName, const InputElement* elements,
                                 uint32_t elementCount, ShaderPair& out) {
-    // Room for a 120-character base name and the longest suffix.
-    char fileName[136];
-    std::snprintf(fileName, sizeof fileName, "%s_VS%s", baseName.c_str(), device.ShaderFileExtension());
     size_t vertexSize = 0;
-    const std::unique_ptr<uint8_t[]> vertexBytes = ReadWholeFile(fileName, vertexSize);
+    const std::unique_ptr<uint8_t[]> vertexBytes =
+        ReadShaderFile(baseName, "_VS", device.ShaderFileExtension(), vertexSize);
     if (!vertexBytes) {
         return ShaderPairResult::VertexShaderUnreadable;
     }
-    std::snprintf(fileName, sizeof fileName, "%s_PS%s", baseName.c_str(), device.ShaderFileExtension());
     size_t pixelSize = 0;
-    const std::unique_ptr<uint8_t[]> pixelBytes = ReadWholeFile(fileName, pixelSize);
+    const std::unique_ptr<uint8_t[]> pixelBytes = ReadShaderFile(baseName, "_PS", device.ShaderFileExtension(), pixelSize);
     if (!pixelBytes) {
         return ShaderPairResult::PixelShaderUnreadable;
     }

@@ -21,6 +21,7 @@ enum class ShaderPairResult { Loaded, VertexShaderUnreadable, PixelShaderUnreada
 
 // Reads "<base>_VS<ext>" and "<base>_PS<ext>" (the backend's extension) and
 // creates both shaders and the input layout. The creation results are not
-// checked; only unreadable files fail. The caller shows its own message.
+// checked; only unreadable files fail, and so does a file name longer than
+// 127 characters. The caller shows its own message.
 ShaderPairResult LoadShaderPair(RenderDevice& device, const std::string& baseName, const InputElement* elements,
                                 uint32_t elementCount, ShaderPair& out);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
 
@@ -28,6 +30,20 @@ TEST(ScreenshotTest, WritesRowsTopFirstThatReadBackUnchangedAndRefusesBadInput) 
     EXPECT_FALSE(SavePng(folder.File("a.png").c_str(), onePixel, 2, 1)) << "size mismatch";
     EXPECT_FALSE(SavePng(folder.File("b.png").c_str(), {}, 0, 0)) << "empty image";
     EXPECT_FALSE(SavePng(folder.File("no/such/folder.png").c_str(), onePixel, 1, 1)) << "unwritable path";
+
+    // Written beside and moved over: an old file is replaced whole, a folder
+    // in the way is left as it was, and no partial file stays behind.
+    ASSERT_TRUE(SavePng(path.c_str(), onePixel, 1, 1));
+    pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
+    ASSERT_NE(pixels, nullptr);
+    EXPECT_EQ(width * height, 1);
+    stbi_image_free(pixels);
+    std::filesystem::create_directory(folder.File("taken.png"));
+    EXPECT_FALSE(SavePng(folder.File("taken.png").c_str(), onePixel, 1, 1));
+    EXPECT_TRUE(std::filesystem::is_directory(folder.File("taken.png")));
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.File(""))) files += entry.is_regular_file();
+    EXPECT_EQ(files, 1u) << "only shot.png";
 }
 
 }  // namespace

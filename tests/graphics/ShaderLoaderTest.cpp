@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "RecordingDevice.h"
 #include "TestFiles.h"
@@ -25,8 +26,10 @@ protected:
     ShaderPair pair_;
 };
 
-TEST_F(ShaderLoaderTest, ReadsBothFilesAndCreatesShadersThenLayoutForBaseNamesUpTo120Characters) {
-    const std::string longName(120 - folder_.File("").size(), 'n');
+TEST_F(ShaderLoaderTest, ReadsBothFilesAndCreatesShadersThenLayoutForFileNamesUpTo127Characters) {
+    // "_VS.cso" leaves 120 characters of a 128-byte buffer to the base name.
+    const size_t longest = 127 - std::strlen("_VS") - std::strlen(device_.ShaderFileExtension());
+    const std::string longName(longest - folder_.File("").size(), 'n');
     for (const std::string& name : {std::string("Cube"), longName}) {
         folder_.Write(name + "_VS.glsl", std::string("vertex"));
         folder_.Write(name + "_PS.glsl", std::string("pixel!!"));
@@ -36,6 +39,12 @@ TEST_F(ShaderLoaderTest, ReadsBothFilesAndCreatesShadersThenLayoutForBaseNamesUp
                                                            "CreateInputLayout 2 POSITION0@0v TEXCOORD1@1i"}));
         EXPECT_TRUE(pair_.vertexShader && pair_.pixelShader && pair_.inputLayout);
     }
+    // One character more does not fit: refused, never read under a cut name.
+    folder_.Write(longName + "n_VS.glsl", std::string("vertex"));
+    folder_.Write(longName + "n_PS.glsl", std::string("pixel"));
+    device_.calls.clear();
+    EXPECT_EQ(Load(longName + "n"), ShaderPairResult::VertexShaderUnreadable);
+    EXPECT_TRUE(device_.calls.empty());
 }
 
 TEST_F(ShaderLoaderTest, MissingFilesFailVertexFirstAndEmptyFilesLoadWithRejectionsIgnored) {
