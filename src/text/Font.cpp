@@ -4,8 +4,9 @@
 #include <string>
 
 #include "config/Settings.h"
-#include "platform/Files.h"
 #include "graphics/DDSTextureLoader.h"
+#include "platform/ErrorMessage.h"
+#include "platform/Files.h"
 
 namespace {
 // The longest texture path the font accepts.
@@ -24,6 +25,12 @@ void ReadGlyphRecord(std::istream& in, Glyph& glyph) {
 }
 }  // namespace
 
+void ReadGlyphRecords(std::istream& in, Glyph* glyphs) {
+    for (int i = 0; i < Font::kGlyphCount; ++i) {
+        ReadGlyphRecord(in, glyphs[i]);
+    }
+}
+
 Font::Font() : height_(16.0f), glyphs_(nullptr), textureView_() {}
 
 Font::~Font() = default;
@@ -32,12 +39,23 @@ bool Font::Initialize(RenderDevice& device) {
     height_ = Config().fontSize;
     const std::string imagePath = NativePath(Config().fontImageFilename);
     if (imagePath.size() > kMaximumImagePathLength) {
+        ReportDiagnostic("fontImageFilename %s is longer than %d characters", imagePath.c_str(),
+                         static_cast<int>(kMaximumImagePathLength));
         return false;
     }
     if (!ReadFontInfo()) {
         return false;
     }
-    return LoadDdsTexture(&device, imagePath.c_str(), &textureView_) >= 0;
+    if (textureView_) {
+        device.Release(textureView_);  // from an earlier start
+    }
+    const HRESULT result = LoadDdsTexture(&device, imagePath.c_str(), &textureView_);
+    if (result < 0) {
+        ReportDiagnostic("cannot load the font texture %s (fontImageFilename): %s (working directory %s)",
+                         imagePath.c_str(), DescribeDdsResult(result), WorkingDirectory().c_str());
+        return false;
+    }
+    return true;
 }
 
 bool Font::ReadFontInfo() {
@@ -45,11 +63,11 @@ bool Font::ReadFontInfo() {
     const std::string path = NativePath(Config().fontInfoFilename);
     std::ifstream in(path);
     if (!IsRegularFile(path) || !in) {
+        ReportDiagnostic("cannot open the font info file %s (fontInfoFilename): %s (working directory %s)",
+                         path.c_str(), DescribeUnreadableFile(path).c_str(), WorkingDirectory().c_str());
         return false;
     }
-    for (int i = 0; i < kGlyphCount; ++i) {
-        ReadGlyphRecord(in, glyphs_[i]);
-    }
+    ReadGlyphRecords(in, glyphs_.get());
     return true;
 }
 

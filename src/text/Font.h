@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <memory>
 
 #include "graphics/RenderDevice.h"
@@ -20,6 +21,11 @@ struct Glyph {
     float right;
     int width;
 };
+
+// Reads the 95 glyph records of a font info text: each record skips its code
+// and its character (each ended by one space), then reads left, right and
+// width. What a short or malformed text leaves is kept as it was.
+void ReadGlyphRecords(std::istream& in, Glyph* glyphs);
 
 // The bitmap font: one texture holding every glyph of the codes 32..126 in a
 // single row, the glyph records of the font info file and the glyph height.

@@ -23,6 +23,7 @@ bool TextEngine::Initialize(GraphicsDevice* graphics, int screenWidth, int scree
 }
 
 bool TextEngine::Initialize(RenderDevice& device, int screenWidth, int screenHeight) {
+    Shutdown(device);  // what an earlier start made, failed or not
     screenWidth_ = screenWidth;
     screenHeight_ = screenHeight;
     baseView_ = Matrix4::Identity();

@@ -13,6 +13,7 @@ TextOverlay::TextOverlay()
 TextOverlay::~TextOverlay() { delete textEngine_; }
 
 bool TextOverlay::Initialize(GraphicsDevice* graphics) {
+    Shutdown();  // the engine of an earlier start, failed or not
     graphics_ = graphics;
     refreshInterval_ = Config().GUIUpdate;
     screenWidth_ = static_cast<int>(Config().windowWidth);

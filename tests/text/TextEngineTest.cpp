@@ -83,6 +83,10 @@ TEST_F(TextEngineTest, EachStartFailureShowsItsMessage) {
         TextEngine failingEngine;
         EXPECT_FALSE(failingEngine.Initialize(failingDevice, 1280, 720));
         EXPECT_EQ(TextTestFiles::messages, c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
+        // A start once the fault is gone first releases what the failed one made.
+        failingDevice.failingNth.clear();
+        if (c.missingFile != nullptr) failing.Write(c.missingFile, "restored");
+        EXPECT_TRUE(failingEngine.Initialize(failingDevice, 1280, 720));
         failingEngine.Shutdown(failingDevice);
         EXPECT_EQ(failingDevice.LiveObjects(), 0u);
     }

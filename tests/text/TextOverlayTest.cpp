@@ -149,6 +149,14 @@ TEST_F(TextOverlayTest, ShutdownReleasesWhatItMadeAndAFailingTextEngineIsReporte
     EXPECT_FALSE(overlay.Initialize(&graphics));
     EXPECT_EQ(TextTestFiles::messages,
               (std::vector<std::string>{"failed to read Font PixelShader", "failed to initialize TextEngine"}));
+
+    // A start after a failed one, and a second start, replace the engine
+    // before them with all it had made.
+    files.Write("Font_PS.glsl", "pixel");
+    Start();
+    Start();
+    overlay.Shutdown();
+    EXPECT_EQ(device->LiveObjects(), graphicsObjects);
 }
 
 }  // namespace
