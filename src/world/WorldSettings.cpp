@@ -2,17 +2,30 @@
 
 #include "config/Settings.h"
 #include "platform/ErrorMessage.h"
+#include "platform/SystemMemory.h"
 
 namespace {
-bool IsPositiveMultipleOf8(int32_t value) { return value > 0 && value % 8 == 0; }
+constexpr uint64_t kMaxChunkBlocks = 1ull << 31;
 
-// Compared without forming the product, which may not fit in 64 bits.
-bool ExceedsBlockStorage(const TypedSettings& settings) {
-    const uint64_t side = settings.terrainWidth;  // a multiple of chunkWidth here
-    const uint64_t area = side * side;
-    return area > kMaxBlockStorageBytes / static_cast<uint64_t>(settings.chunkHeight);
-}
+bool IsPositiveMultipleOf8(int32_t value) { return value > 0 && value % 8 == 0; }
 }  // namespace
+
+// Saturates instead of wrapping round: the product may not fit in 64 bits.
+uint64_t BlockStorageBytes(const TypedSettings& settings) {
+    const uint64_t side = settings.terrainWidth;
+    const uint64_t height = static_cast<uint64_t>(settings.chunkHeight);
+    const uint64_t area = side * side;
+    return area > UINT64_MAX / height ? UINT64_MAX : area * height;
+}
+
+bool BlockStorageFits(const TypedSettings& settings, uint64_t memoryBytes) {
+    const uint64_t width = static_cast<uint64_t>(settings.chunkWidth);
+    const uint64_t layer = width * width;  // below 2^62, as each factor is below 2^31
+    if (layer >= kMaxChunkBlocks || layer * static_cast<uint64_t>(settings.chunkHeight) >= kMaxChunkBlocks) {
+        return false;
+    }
+    return memoryBytes == 0 || BlockStorageBytes(settings) <= memoryBytes;
+}
 
 bool ValidateWorldSettings(const TypedSettings& settings) {
     if (!IsPositiveMultipleOf8(settings.chunkWidth)) {
@@ -29,7 +42,14 @@ bool ValidateWorldSettings(const TypedSettings& settings) {
         ShowErrorMessage("terrainWidth must be a multiple of chunkWidth giving an even number of chunks");
         return false;
     }
-    if (ExceedsBlockStorage(settings)) {
+    const uint64_t memory = PhysicalMemoryBytes();
+    if (!BlockStorageFits(settings, memory)) {
+        ReportDiagnostic("the world's blocks (terrainWidth %u x %u x chunkHeight %d, chunks of %d x %d x %d) need "
+                         "%llu bytes; this machine has %llu bytes of memory and a chunk holds below 2^31 blocks",
+                         settings.terrainWidth, settings.terrainWidth, settings.chunkHeight, settings.chunkWidth,
+                         settings.chunkWidth, settings.chunkHeight,
+                         static_cast<unsigned long long>(BlockStorageBytes(settings)),
+                         static_cast<unsigned long long>(memory));
         ShowErrorMessage("Cant reserve more than 2GB RAM.");
         return false;
     }

@@ -175,7 +175,8 @@ TEST_F(WorldSettingsRules, BadSizesAreRefusedWithTheirRule) {
     } cases[] = {{12, 128, 48, width},      {0, 128, 64, width},
                  {32, 100, 512, "chunkHeight must be a positive multiple of 8"},
                  {32, 128, 500, terrain},   {32, 128, 480, terrain}, {32, 128, 0, terrain},
-                 {32, 256, 4096, memory},   {64, 1 << 30, 128, memory}};
+                 {32, 128, 1u << 31, memory},  // 2^69 bytes: more than any machine holds
+                 {64, 1 << 30, 128, memory}};  // 2^42 blocks in one chunk
     for (const auto& c : cases) {
         CapturedMessages().clear();
         Config().chunkWidth = c.width;
@@ -186,10 +187,15 @@ TEST_F(WorldSettingsRules, BadSizesAreRefusedWithTheirRule) {
         EXPECT_EQ(CapturedMessages(), std::vector<std::string>{c.message});
         EXPECT_EQ(world.ChunkCount(), 0u);
     }
-    // 4096 x 4096 x 128 blocks is exactly 2 GiB; only the check runs.
-    Config() = TypedSettings{};
-    Config().terrainWidth = 4096;
-    EXPECT_TRUE(ValidateWorldSettings(Config()));
-    Config().terrainWidth = 4160;
-    EXPECT_FALSE(ValidateWorldSettings(Config()));
+    // The storage must fit the machine's memory, and each chunk's grid below 2^31 blocks.
+    TypedSettings settings;
+    EXPECT_EQ(BlockStorageBytes(settings), 512u * 512u * 128u);
+    EXPECT_TRUE(BlockStorageFits(settings, 512u * 512u * 128u));
+    EXPECT_FALSE(BlockStorageFits(settings, 512u * 512u * 128u - 1));
+    EXPECT_TRUE(BlockStorageFits(settings, 0)) << "memory unknown";
+    settings.terrainWidth = 8192;
+    settings.chunkWidth = 4096;
+    EXPECT_FALSE(BlockStorageFits(settings, 0)) << "4096 x 4096 x 128 blocks is 2^31";
+    settings.chunkHeight = 120;
+    EXPECT_TRUE(BlockStorageFits(settings, 0));
 }
