@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -7,8 +8,9 @@ namespace {
 
 bool ParsePositiveInteger(const char* text, int64_t& out) {
     char* end = nullptr;
+    errno = 0;
     const long long value = std::strtoll(text, &end, 10);
-    if (end == text || *end != '\0' || value < 1) {
+    if (end == text || *end != '\0' || errno == ERANGE || value < 1) {
         return false;
     }
     out = value;

@@ -12,6 +12,7 @@
 #include "graphics/Screenshot.h"
 #include "input/Input.h"
 #include "input/InputState.h"
+#include "platform/ErrorMessage.h"
 #include "platform/Platform.h"
 #include "player/Camera.h"
 #include "player/Player.h"
@@ -203,6 +204,7 @@ int Core::Run() {
         RunFrame();
     }
     SaveScreenshot();
+    FinishTrace();
     PrintStatistics();
     return exitCode;
 }
@@ -432,12 +434,22 @@ void Core::SaveScreenshot() {
     std::vector<uint8_t> rgba;
     uint32_t width = 0;
     uint32_t height = 0;
-    if (!graphics_->Device()->ReadFrame(rgba, width, height) ||
-        !SavePng(options_.screenshotPath.c_str(), rgba, width, height)) {
-        std::fprintf(stderr, "could not save the screenshot %s\n", options_.screenshotPath.c_str());
+    if (!graphics_->Device()->ReadFrame(rgba, width, height)) {
+        ReportDiagnostic("could not save the screenshot %s: the last frame could not be read back",
+                         options_.screenshotPath.c_str());
         return;
     }
-    std::fprintf(stderr, "screenshot saved to %s\n", options_.screenshotPath.c_str());
+    if (!SavePng(options_.screenshotPath.c_str(), rgba, width, height)) {
+        ReportDiagnostic("could not save the screenshot %s: writing the image failed", options_.screenshotPath.c_str());
+        return;
+    }
+    ReportDiagnostic("screenshot saved to %s", options_.screenshotPath.c_str());
+}
+
+void Core::FinishTrace() {
+    if (trace_.IsOpen() && !trace_.Finish()) {
+        ReportDiagnostic("could not write the trace file %s", options_.tracePath.c_str());
+    }
 }
 
 void Core::Shutdown() {

@@ -82,6 +82,7 @@ private:
     void ApplyFiredAction();
     void WriteTraceRow(float seconds, double updateMs, double renderMs);
     void SaveScreenshot();
+    void FinishTrace();  // the trace replaces an older one only after the run
     void PrintStatistics();
 
     Platform* platform_;

@@ -18,6 +18,9 @@ struct TraceRow {
     bool collision = false;
 };
 
+// The rows go to a file beside the trace's path, which replaces an older
+// trace only when Finish is called after the run: a failed start-up or an
+// unfinished trace leaves the old file as it was.
 class FrameTrace {
 public:
     FrameTrace() = default;
@@ -25,12 +28,17 @@ public:
     FrameTrace& operator=(const FrameTrace&) = delete;
     FrameTrace(FrameTrace&& other) noexcept;
     FrameTrace& operator=(FrameTrace&& other) noexcept;
-    ~FrameTrace();
+    ~FrameTrace();  // an unfinished trace is removed
 
     bool Open(const std::string& path);  // writes the header row
     bool IsOpen() const { return file_ != nullptr; }
     void Write(const TraceRow& row);
+    // Closes the rows and moves them onto the trace's path; false when that failed.
+    bool Finish();
 
 private:
+    void Discard();
+
     std::FILE* file_ = nullptr;
+    std::string path_;
 };

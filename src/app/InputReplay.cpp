@@ -3,7 +3,15 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/Files.h"
+
 namespace {
+
+// The widest cursor offset a replayed mouse move may take, the range of a
+// cursor position in a window message.
+constexpr int32_t kMaxMouseOffset = 32767;
+
+bool IsMouseOffset(int32_t offset) { return offset >= -kMaxMouseOffset && offset <= kMaxMouseOffset; }
 
 bool ParseLine(const std::string& line, ReplayEvent& event) {
     std::istringstream stream(line);
@@ -18,7 +26,7 @@ bool ParseLine(const std::string& line, ReplayEvent& event) {
         }
     } else if (kind == "mouse") {
         event.kind = ReplayEvent::Kind::Mouse;
-        if (!(stream >> event.dx >> event.dy)) {
+        if (!(stream >> event.dx >> event.dy) || !IsMouseOffset(event.dx) || !IsMouseOffset(event.dy)) {
             return false;
         }
     } else {
@@ -32,8 +40,8 @@ bool ParseLine(const std::string& line, ReplayEvent& event) {
 
 bool InputReplay::Load(const std::string& path, std::string& error) {
     std::ifstream file(path);
-    if (!file) {
-        error = "cannot open input file " + path;
+    if (!IsRegularFile(path) || !file) {
+        error = "cannot open input file " + path + ": " + DescribeUnreadableFile(path);
         return false;
     }
     std::stringstream text;

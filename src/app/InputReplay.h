@@ -18,7 +18,8 @@ class InputReplay {
 public:
     // Reads lines "FRAME keydown VK", "FRAME keyup VK" and "FRAME mouse DX DY".
     // Blank lines and lines starting with '#' are skipped. Frames must not
-    // decrease. On a bad line, `error` names its number.
+    // decrease; VK lies in 0..255, DX and DY in -32767..32767. On a bad line,
+    // `error` names its number.
     bool Load(const std::string& path, std::string& error);
     bool Parse(const std::string& text, std::string& error);
 

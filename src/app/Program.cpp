@@ -8,19 +8,55 @@
 #include "app/CommandLine.h"
 #include "app/FrameTrace.h"
 #include "app/InputReplay.h"
+#include "platform/Files.h"
 
 namespace {
+
+constexpr const char* kSettingsFile = "config.ini";
 
 void RouteErrorMessages(const ProgramParts& parts, bool noDialogs) {
     SetErrorMessagesOnStderr(noDialogs || parts.stderrBesideDialogs);
     SetErrorMessageSink(noDialogs ? nullptr : parts.messageBox);
 }
 
+struct NamedPath {
+    const char* name;
+    const std::string& path;
+};
+
+// Outputs never overwrite what the program reads, nor each other, and must be
+// writable before anything starts.
+bool CheckOutputs(const RunOptions& options, std::string& error) {
+    const NamedPath outputs[] = {{"--trace", options.tracePath}, {"--screenshot", options.screenshotPath}};
+    const NamedPath inputs[] = {{"--input", options.inputPath}, {"the settings file", kSettingsFile}};
+    for (const NamedPath& output : outputs) {
+        if (output.path.empty()) {
+            continue;
+        }
+        for (const NamedPath& input : inputs) {
+            if (!input.path.empty() && IsSameFile(output.path, input.path)) {
+                error = std::string(output.name) + " " + output.path + " would overwrite " + input.name + " " +
+                        input.path;
+                return false;
+            }
+        }
+        std::string reason;
+        if (!CanWriteFile(output.path, reason)) {
+            error = std::string("cannot write the ") + output.name + " file " + output.path + ": " + reason;
+            return false;
+        }
+    }
+    if (!options.tracePath.empty() && !options.screenshotPath.empty() &&
+        IsSameFile(options.tracePath, options.screenshotPath)) {
+        error = "--trace and --screenshot name the same file " + options.tracePath;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunProgram(int argc, const char* const* argv, const ProgramParts& parts) {
-    // Any storage that cannot be had ends the program with the out-of-memory message.
-    std::set_new_handler([] { ExitOutOfMemory(); });
     RunOptions options;
     std::string error;
     switch (ParseCommandLine(argc, argv, options, error)) {
@@ -32,6 +68,10 @@ int RunProgram(int argc, const char* const* argv, const ProgramParts& parts) {
         return 2;
     case CommandLineResult::Run:
         break;
+    }
+    if (!CheckOutputs(options, error)) {
+        std::fprintf(stderr, "voxmere: %s\n", error.c_str());
+        return 2;
     }
     InputReplay replay;
     if (!options.inputPath.empty() && !replay.Load(options.inputPath, error)) {
@@ -50,7 +90,15 @@ int RunProgram(int argc, const char* const* argv, const ProgramParts& parts) {
         core->UseReplay(std::move(replay));
     }
     core->UseTrace(std::move(trace));
-    const int exitCode = core->Initialize() ? core->Run() : 1;
+    int exitCode = 1;
+    try {
+        exitCode = core->Initialize() ? core->Run() : 1;
+    } catch (const std::bad_alloc&) {
+        // Block and cube storage end the program with their own message;
+        // any other allocation that fails ends it here, as a failed run.
+        ReportDiagnostic("out of memory");
+        exitCode = 1;
+    }
     core->Shutdown();
     delete core;
     return exitCode;

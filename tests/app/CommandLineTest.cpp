@@ -1,9 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <new>
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/FrameTrace.h"
 #include "app/InputReplay.h"
+#include "app/Program.h"
+#include "platform/Files.h"
 
 namespace {
 CommandLineResult ParseArgs(std::vector<const char*> args, RunOptions& options, std::string& error) {
@@ -41,7 +49,7 @@ TEST(CommandLine, RejectsBadOptionsAndValues) {
     const std::vector<std::vector<const char*>> bad = {
         {"--bogus"}, {"--frames"}, {"--frames", "ten"}, {"--frames", "-1"}, {"--frames", "0"}, {"--fixed-dt", "0"},
         {"--fixed-dt", "1e-9"},
-        {"--fixed-dt", "abc"}, {"--trace", ""}, {"extra"},
+        {"--fixed-dt", "abc"}, {"--trace", ""}, {"extra"}, {"--frames", "99999999999999999999"},
     };
     for (const auto& args : bad) {
         RunOptions options;
@@ -83,6 +91,9 @@ TEST(InputReplay, BadLinesNameTheirLineNumber) {
         {"1 keydown\n", "1:"},
         {"1 keydown 300\n", "1:"},
         {"1 mouse 5\n", "1:"},
+        {"1 mouse 2147483647 0\n", "1:"},
+        {"1 mouse 0 -32768\n", "1:"},
+        {"99999999999999999999 keyup 87\n", "1:"},
         {"1 keyup 87 extra\n", "1:"},
         {"2 keydown 87\n1 keyup 87\n", "2:"},
     };
@@ -94,5 +105,47 @@ TEST(InputReplay, BadLinesNameTheirLineNumber) {
     }
     InputReplay replay;
     std::string error;
+    EXPECT_TRUE(replay.Parse("1 mouse 32767 -32767\n", error)) << "the widest offsets";
     EXPECT_FALSE(replay.Load("no-such-file.txt", error));
+    EXPECT_FALSE(replay.Load(std::filesystem::temp_directory_path().string(), error)) << "a folder";
+    EXPECT_NE(error.find("it is a folder"), std::string::npos) << error;
+}
+
+TEST(FrameTrace, ReplacesAnOlderTraceOnlyWhenFinished) {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("voxmere-trace-test-" + std::to_string(std::rand()) + ".csv");
+    const auto contents = [&path] {
+        std::ifstream in(path);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    std::ofstream(path) << "old trace\n";
+    {
+        FrameTrace unfinished;
+        ASSERT_TRUE(unfinished.Open(path.string()));
+        unfinished.Write(TraceRow{});
+        EXPECT_EQ(contents(), "old trace\n") << "untouched while the run goes on";
+    }
+    EXPECT_EQ(contents(), "old trace\n") << "a run that never finished leaves it";
+    EXPECT_FALSE(std::filesystem::exists(PartialPath(path.string())));
+
+    FrameTrace trace;
+    ASSERT_TRUE(trace.Open(path.string()));
+    TraceRow row;
+    row.frame = 1;
+    trace.Write(row);
+    ASSERT_TRUE(trace.Finish());
+    EXPECT_EQ(contents().rfind("frame,dt,", 0), 0u);
+    EXPECT_NE(contents().find("\n1,0,"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(PartialPath(path.string())));
+    std::filesystem::remove(path);
+}
+
+TEST(Program, LeavesFailingAllocationsToTheirOwnCallers) {
+    // Loaders that allocate without throwing report their own failure: no
+    // process-wide out-of-memory handler may take it from them.
+    const char* const args[] = {"voxmere", "--help"};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RunProgram(2, args, ProgramParts{}), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(std::set_new_handler(nullptr), nullptr);
 }
