@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include "platform/ErrorMessage.h"
 #include "platform/sdl/VirtualKeys.h"
 
 namespace {
@@ -25,7 +26,7 @@ void SetWindowIcon(SDL_Window* window) {
 
 Message KeyMessage(const SDL_KeyboardEvent& key) {
     Message message;
-    const int32_t virtualKey = VirtualKeyFromSdl(key.keysym.sym);
+    const int32_t virtualKey = VirtualKeyFromSdl(key.keysym.sym, key.keysym.scancode);
     if (virtualKey == 0 || IsSystemKey(key.keysym.sym, key.keysym.mod)) {
         message.type = Message::Type::Other;
         return message;
@@ -45,6 +46,11 @@ bool HasVisibleWindows() {
     return !invisible || (requested != nullptr && SDL_strcmp(requested, driver) == 0);
 }
 
+const char* EnvironmentValue(const char* name) {
+    const char* value = SDL_getenv(name);
+    return value != nullptr ? value : "(unset)";
+}
+
 }  // namespace
 
 void ShowSdlMessageBox(const char* text) { SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, nullptr); }
@@ -53,7 +59,15 @@ SdlPlatform::~SdlPlatform() { Shutdown(); }
 
 bool SdlPlatform::Initialize() {
     initialized_ = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0;
-    if (initialized_ && !HasVisibleWindows()) {
+    if (!initialized_) {
+        ReportDiagnostic("SDL_Init(SDL_INIT_VIDEO) failed: %s (DISPLAY=%s, WAYLAND_DISPLAY=%s)", SDL_GetError(),
+                         EnvironmentValue("DISPLAY"), EnvironmentValue("WAYLAND_DISPLAY"));
+        return false;
+    }
+    if (!HasVisibleWindows()) {
+        ReportDiagnostic("no display can be reached: SDL fell back to its '%s' video driver, which shows nothing "
+                         "(DISPLAY=%s, WAYLAND_DISPLAY=%s; set SDL_VIDEODRIVER to use it anyway)",
+                         SDL_GetCurrentVideoDriver(), EnvironmentValue("DISPLAY"), EnvironmentValue("WAYLAND_DISPLAY"));
         Shutdown();
     }
     return initialized_;
@@ -70,6 +84,7 @@ void SdlPlatform::Shutdown() {
 bool SdlPlatform::GetScreenSize(uint32_t& width, uint32_t& height) {
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
+        ReportDiagnostic("SDL_GetDesktopDisplayMode failed: %s", SDL_GetError());
         return false;
     }
     width = static_cast<uint32_t>(mode.w);
@@ -86,6 +101,8 @@ bool SdlPlatform::CreateMainWindow(const WindowDesc& desc) {
     window_ = SDL_CreateWindow(desc.title, desc.x, desc.y, static_cast<int>(desc.width),
                                static_cast<int>(desc.height), flags);
     if (window_ == nullptr) {
+        ReportDiagnostic("SDL_CreateWindow of %u x %u pixels (windowWidth, windowHeight%s) failed: %s", desc.width,
+                         desc.height, desc.fullscreen ? ", fullscreen: the screen size" : "", SDL_GetError());
         return false;
     }
     SetWindowIcon(window_);
