@@ -425,6 +425,7 @@ void Core::PrintStatistics() {
     OverlayLine line;
     world_->FillStatisticsLine(&line);
     std::printf("%s\n", line.text);
+    std::printf("triangles drawn %u\n", static_cast<unsigned>(world_->TrianglesDrawn()));
 }
 
 void Core::SaveScreenshot() {

@@ -17,10 +17,17 @@ Chunk::Chunk()
       visibleCubes_(),
       neighbours_{},
       pending_(),
+      pendingFaces_(),
       visited_(0),
       scanX_(0),
       scanY_(0),
-      scanZ_(0) {}
+      scanZ_(0),
+      listFaces_(false),
+      faces_(),
+      faceCapacity_(0),
+      faceStart_{},
+      deferMarks_(false),
+      deferredSides_(0) {}
 
 Chunk::~Chunk() = default;
 
@@ -43,7 +50,11 @@ void Chunk::Shutdown() {
     }
     visibleCubes_.reset();
     visibleCount_ = 0;
+    faces_.reset();
+    faceCapacity_ = 0;
+    std::fill(std::begin(faceStart_), std::end(faceStart_), 0u);
     std::vector<CubeInstance>().swap(pending_);
+    std::vector<uint8_t>().swap(pendingFaces_);
     grid_.data.reset();
 }
 
@@ -56,10 +67,24 @@ void Chunk::MoveTo(const BlockPosition& origin) {
 }
 
 void Chunk::MarkNeighbour(ChunkSide side) {
+    if (deferMarks_) {
+        deferredSides_ |= static_cast<uint8_t>(1u << static_cast<int>(side));
+        return;
+    }
     Chunk* neighbour = Neighbour(side);
     if (neighbour != nullptr) {
         neighbour->dirty_ = true;
     }
+}
+
+void Chunk::ApplyNeighbourMarks() {
+    deferMarks_ = false;
+    for (int side = 0; side < kChunkSideCount; ++side) {
+        if ((deferredSides_ >> side) & 1u) {
+            MarkNeighbour(static_cast<ChunkSide>(side));
+        }
+    }
+    deferredSides_ = 0;
 }
 
 // A write on a face also changes what the chunk across that face can see.
@@ -161,4 +186,5 @@ void Chunk::Clear() {
     grid_.writeCount = 0;
     hasContent_ = false;
     pending_.clear();
+    pendingFaces_.clear();
 }

@@ -27,6 +27,10 @@ struct BlockGrid {
 enum class ChunkSide : int { XMinus = 0, XPlus, ZMinus, ZPlus, YPlus, YMinus };
 constexpr int kChunkSideCount = 6;
 
+// Directions of cube faces, in the order of the cube mesh's faces.
+enum class FaceDirection : int { ZPlus = 0, ZMinus, YPlus, YMinus, XPlus, XMinus };
+constexpr int kFaceDirectionCount = 6;
+
 // One chunk of the world window: its blocks, its visible-cube list and the
 // state of its resumable visible-cube scan. A chunk keeps its slot for life;
 // only its origin changes when the window moves.
@@ -59,9 +63,17 @@ public:
     void SetRow(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd, const uint8_t* values);
     // Every block air, writeCount 0, no content, pending list emptied.
     void Clear();
+    // While deferred, the dirty marks that writes give the face neighbours
+    // are only collected, so that neighbouring chunks can be written from
+    // different threads; ApplyNeighbourMarks hands them out and ends that.
+    void DeferNeighbourMarks() { deferMarks_ = true; }
+    void ApplyNeighbourMarks();
 
     // Resumable rebuild of the visible-cube list; returns the work done.
     int32_t BuildVisibleCubes(int32_t budget);
+    // From now on every finished rebuild also lists the exposed faces of the
+    // visible cubes, per direction.
+    void EnableFaceLists() { listFaces_ = true; }
     // Clears dirty, sets queued and restarts the scan: the chunk enters the
     // rebuild queue.
     void BeginRebuild();
@@ -76,6 +88,10 @@ public:
     bool IsDirty() const { return dirty_; }
     bool IsQueued() const { return queued_; }
     uint32_t ScanVisited() const { return visited_; }
+    // The visible cubes whose neighbour in a direction is air (listed only
+    // after EnableFaceLists); each entry is the cube's position.
+    uint32_t FaceCount(FaceDirection direction) const;
+    const CubeInstance* Faces(FaceDirection direction) const;
 
 private:
     void MarkNeighbours(int32_t localX, int32_t y, int32_t localZ);
@@ -88,7 +104,10 @@ private:
     const uint8_t* NeighbourRowX(ChunkSide side, int32_t y, const uint8_t* ownRow) const;
     const uint8_t* NeighbourRowY(int32_t x, int32_t y, ChunkSide side, const uint8_t* ownRow) const;
     const uint8_t* NeighbourRowZ(ChunkSide side, int32_t x, int32_t y) const;
-    void FinishScan();
+    // Returns the work of listing the faces.
+    int32_t FinishScan();
+    // Sorts the pending cubes' faces into the face lists; returns its work.
+    int32_t BuildFaceLists();
     void SaveScanPosition(uint32_t position);
 
     Vec3 centre_;
@@ -101,8 +120,16 @@ private:
     std::unique_ptr<CubeInstance[]> visibleCubes_;
     Chunk* neighbours_[kChunkSideCount];
     std::vector<CubeInstance> pending_;
+    std::vector<uint8_t> pendingFaces_;  // per pending cube: its exposed faces, bit per FaceDirection
     uint32_t visited_;
     int32_t scanX_;
     int32_t scanY_;
     int32_t scanZ_;
+
+    bool listFaces_;
+    std::unique_ptr<CubeInstance[]> faces_;  // grouped by direction
+    uint32_t faceCapacity_;
+    uint32_t faceStart_[kFaceDirectionCount + 1];
+    bool deferMarks_;
+    uint8_t deferredSides_;  // bit per ChunkSide
 };

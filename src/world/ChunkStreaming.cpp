@@ -8,6 +8,11 @@ namespace {
 constexpr int32_t kCavesMethod = 2;
 }  // namespace
 
+int32_t VoxelWorld::Generate(TerrainGenerator& generator, Chunk* chunk, int32_t budget) {
+    return Config().mapGenerationMethod == kCavesMethod ? generator.GenerateCaves(chunk, budget)
+                                                        : generator.GenerateHeightmap(chunk, budget);
+}
+
 void VoxelWorld::Update(float x, float y, float z) {
     if (chunks_.empty()) {
         return;
@@ -30,9 +35,7 @@ void VoxelWorld::Update(float x, float y, float z) {
 }
 
 int32_t VoxelWorld::GenerateFront(int32_t budget) {
-    Chunk* chunk = generationQueue_.front();
-    const int32_t work = Config().mapGenerationMethod == kCavesMethod ? generator_->GenerateCaves(chunk, budget)
-                                                                      : generator_->GenerateHeightmap(chunk, budget);
+    const int32_t work = Generate(*generator_, generationQueue_.front(), budget);
     if (!generator_->IsBusy()) {
         generationQueue_.pop_front();
     }

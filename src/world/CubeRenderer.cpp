@@ -1,5 +1,6 @@
 #include "world/CubeRenderer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -18,6 +19,8 @@ static_assert(sizeof(CubeVertex) == 24, "the mesh stream expects 24-byte vertice
 
 constexpr uint32_t kVertexCount = 24;
 constexpr uint32_t kIndexCount = 36;
+constexpr uint32_t kIndicesPerFace = 6;
+constexpr int kFaceCount = 6;
 constexpr uint32_t kMatricesBytes = 4 * sizeof(Matrix4);
 
 // Four vertices per face, positions spanning [0, s] on every axis.
@@ -59,7 +62,7 @@ bool CreateOrReport(RenderDevice& device, const BufferDesc& desc, const void* da
 
 }  // namespace
 
-CubeRenderer::CubeRenderer() : device_(nullptr), instanceCount_(0) {}
+CubeRenderer::CubeRenderer() : device_(nullptr), instanceCount_(0), capacity_(0) {}
 
 bool CubeRenderer::CreateMesh(RenderDevice& device) {
     CubeVertex vertices[kVertexCount];
@@ -104,6 +107,7 @@ bool CubeRenderer::Initialize(RenderDevice* device, uint32_t capacity) {
         return false;
     }
     instanceCount_ = 1;
+    capacity_ = capacity;
     const uint64_t instanceBytes = static_cast<uint64_t>(capacity) * sizeof(CubeInstance);
     if (instanceBytes > std::numeric_limits<uint32_t>::max()) {
         ShowErrorMessage("failed to create instance buffer");
@@ -168,5 +172,50 @@ bool CubeRenderer::UploadInstances(RenderDevice& device, uint32_t count, const C
     }
     std::memcpy(mapped, instances, static_cast<size_t>(count) * sizeof(CubeInstance));
     device.Unmap(instanceBuffer_);
+    return true;
+}
+
+uint32_t CubeRenderer::DrawFaces(RenderDevice& device, const FaceLists& faces) {
+    uint32_t drawn = 0;
+    for (int first = 0; first < kFaceCount;) {
+        // Whole lists, one after another, as long as they fit into one map.
+        // A list never holds more faces than its chunk has blocks, which is
+        // the capacity.
+        uint32_t counts[kFaceCount] = {};
+        uint32_t start[kFaceCount] = {};
+        uint32_t used = 0;
+        int end = first;
+        do {
+            counts[end] = std::min(faces.counts[end], capacity_ - used);
+            start[end] = used;
+            used += counts[end];
+            ++end;
+        } while (end < kFaceCount && faces.counts[end] <= capacity_ - used);
+        if (used > 0 && UploadFaces(device, faces, first, end, start, counts)) {
+            for (int face = first; face < end; ++face) {
+                if (counts[face] > 0) {
+                    device.DrawIndexedInstanced(kIndicesPerFace, counts[face], kIndicesPerFace * face, 0, start[face]);
+                    drawn += counts[face];
+                }
+            }
+        }
+        first = end;
+    }
+    return drawn;
+}
+
+bool CubeRenderer::UploadFaces(RenderDevice& device, const FaceLists& faces, int first, int end,
+                               const uint32_t* start, const uint32_t* counts) {
+    uint8_t* mapped = static_cast<uint8_t*>(device.MapDiscard(instanceBuffer_));
+    if (mapped == nullptr) {
+        ShowErrorMessage("failed to lock instance buffer");
+        return false;
+    }
+    for (int face = first; face < end; ++face) {
+        std::memcpy(mapped + static_cast<size_t>(start[face]) * sizeof(CubeInstance), faces.cubes[face],
+                    static_cast<size_t>(counts[face]) * sizeof(CubeInstance));
+    }
+    device.Unmap(instanceBuffer_);
+    instanceCount_ = start[end - 1] + counts[end - 1];
     return true;
 }

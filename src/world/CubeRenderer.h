@@ -7,6 +7,13 @@
 struct CubeInstance;
 struct Matrix4;
 
+// One chunk's faces to draw, per direction in the order of the cube mesh's
+// faces (+z, -z, +y, -y, +x, -x): the cubes whose face that way is drawn.
+struct FaceLists {
+    const CubeInstance* cubes[6] = {};
+    uint32_t counts[6] = {};
+};
+
 // Draws many copies of one cube by instancing: the cube mesh in vertex slot
 // 0, one chunk's visible cubes in slot 1 and the matrices in vertex-shader
 // constant slot 0.
@@ -26,13 +33,21 @@ public:
     // False for zero instances or a failed map; nothing is written then.
     bool UploadInstances(RenderDevice& device, uint32_t count, const CubeInstance* instances);
     uint32_t InstanceCount() const { return instanceCount_; }
+    // Draws single faces of the cube mesh instead of whole cubes: uploads as
+    // many whole lists as fit into one map of the instance buffer, then draws
+    // each with its direction's two triangles. Returns the faces drawn.
+    uint32_t DrawFaces(RenderDevice& device, const FaceLists& faces);
 
 private:
     bool CreateMesh(RenderDevice& device);
     bool CreateShaders(RenderDevice& device);
+    // Copies the lists [first, end) to their start offsets in one map.
+    bool UploadFaces(RenderDevice& device, const FaceLists& faces, int first, int end, const uint32_t* start,
+                     const uint32_t* counts);
 
     RenderDevice* device_;
     uint32_t instanceCount_;
+    uint32_t capacity_;
     InputLayoutHandle inputLayout_;
     ShaderHandle vertexShader_;
     ShaderHandle pixelShader_;

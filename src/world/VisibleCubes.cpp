@@ -74,7 +74,35 @@ struct RowNeighbourhood {
         }
         return exposed;
     }
+
+    // Per face direction, the solid blocks of word k whose neighbour that way
+    // is air, as top bits. Their union is what ExposedBits gives.
+    void ExposedFaceBits(int32_t k, uint64_t (&faces)[kFaceDirectionCount]) const {
+        const int32_t at = 8 * k;
+        const uint64_t self = LoadWord(own + at);
+        const uint64_t solid = SolidBits(self);
+        // Across the chunk's z faces: the linked row's edge byte, or a solid
+        // stand-in where there is no link.
+        const uint64_t before = at > 0 ? own[at - 1] : (zMinusRow != nullptr ? zMinusRow[width - 1] : 1u);
+        const uint64_t after = at + 8 < width ? own[at + 8] : (zPlusRow != nullptr ? zPlusRow[0] : 1u);
+        faces[static_cast<int>(FaceDirection::ZPlus)] = solid & AirBits((self >> 8) | (after << 56));
+        faces[static_cast<int>(FaceDirection::ZMinus)] = solid & AirBits((self << 8) | before);
+        faces[static_cast<int>(FaceDirection::YPlus)] = solid & AirBits(LoadWord(yPlus + at));
+        faces[static_cast<int>(FaceDirection::YMinus)] = solid & AirBits(LoadWord(yMinus + at));
+        faces[static_cast<int>(FaceDirection::XPlus)] = solid & AirBits(LoadWord(xPlus + at));
+        faces[static_cast<int>(FaceDirection::XMinus)] = solid & AirBits(LoadWord(xMinus + at));
+    }
 };
+
+// The directions of the faces of one block (top bit `bit` of each mask) as
+// bits in FaceDirection order.
+uint8_t FaceMaskAt(const uint64_t (&faces)[kFaceDirectionCount], int bit) {
+    uint8_t mask = 0;
+    for (int direction = 0; direction < kFaceDirectionCount; ++direction) {
+        mask |= static_cast<uint8_t>(((faces[direction] >> bit) & 1u) << direction);
+    }
+    return mask;
+}
 }  // namespace
 
 // A missing neighbour counts as solid. Handing back the block's own row gives
@@ -124,11 +152,22 @@ void Chunk::ScanRun(int32_t x, int32_t y, int32_t zBegin, int32_t zEnd) {
     const float worldX = static_cast<float>(origin_.x + x);
     const float worldY = static_cast<float>(origin_.y + y);
     for (int32_t k = zBegin / 8; 8 * k < zEnd; ++k) {
-        uint64_t exposed = row.ExposedBits(k) & ByteRangeMask(zBegin - 8 * k, zEnd - 8 * k);
-        while (exposed != 0) {
+        const uint64_t range = ByteRangeMask(zBegin - 8 * k, zEnd - 8 * k);
+        if (listFaces_) {
+            uint64_t faces[kFaceDirectionCount];
+            row.ExposedFaceBits(k, faces);
+            uint64_t exposed = 0;
+            for (const uint64_t bits : faces) exposed |= bits;
+            for (exposed &= range; exposed != 0; exposed &= exposed - 1) {
+                const int bit = std::countr_zero(exposed);
+                pending_.push_back(CubeInstance{worldX, worldY, static_cast<float>(origin_.z + 8 * k + bit / 8)});
+                pendingFaces_.push_back(FaceMaskAt(faces, bit));
+            }
+            continue;
+        }
+        for (uint64_t exposed = row.ExposedBits(k) & range; exposed != 0; exposed &= exposed - 1) {
             const int32_t z = 8 * k + std::countr_zero(exposed) / 8;
             pending_.push_back(CubeInstance{worldX, worldY, static_cast<float>(origin_.z + z)});
-            exposed &= exposed - 1;
         }
     }
 }
@@ -146,7 +185,8 @@ void Chunk::BeginRebuild() {
     SaveScanPosition(0);
 }
 
-void Chunk::FinishScan() {
+int32_t Chunk::FinishScan() {
+    const int32_t faceWork = listFaces_ ? BuildFaceLists() : 0;
     const uint32_t n = static_cast<uint32_t>(pending_.size());
     if (!(visibleCount_ > n)) {
         visibleCubes_.reset(new (std::nothrow) CubeInstance[n + 1]);
@@ -162,12 +202,14 @@ void Chunk::FinishScan() {
     queued_ = false;
     visited_ = 0;
     SaveScanPosition(0);
+    return faceWork;
 }
 
 int32_t Chunk::BuildVisibleCubes(int32_t budget) {
     if (dirty_) {
         dirty_ = false;
         pending_.clear();
+        pendingFaces_.clear();
         visited_ = 0;
         SaveScanPosition(0);
     }
@@ -182,8 +224,7 @@ int32_t Chunk::BuildVisibleCubes(int32_t budget) {
             return static_cast<int32_t>(count);
         }
         if (visited_ == total) {
-            FinishScan();
-            return static_cast<int32_t>(count);
+            return static_cast<int32_t>(count) + FinishScan();
         }
         // Visit to the end of this z-row, or until the budget check would
         // stop the walk, whichever comes first.

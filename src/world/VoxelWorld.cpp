@@ -1,16 +1,14 @@
 #include "world/VoxelWorld.h"
 
+#include <algorithm>
+#include <thread>
+
 #include "config/Settings.h"
 #include "world/Chunk.h"
 #include "world/CubeRenderer.h"
 #include "world/Frustum.h"
 #include "world/TerrainGenerator.h"
 #include "world/WorldSettings.h"
-
-namespace {
-constexpr int32_t kPreGenerationBudget = 100000;
-constexpr int32_t kPreRebuildBudget = 10000;
-}  // namespace
 
 VoxelWorld::VoxelWorld()
     : chunksX_(0),
@@ -28,6 +26,8 @@ VoxelWorld::VoxelWorld()
       chunkCount_(0),
       cubesDrawn_(0),
       chunksDrawn_(0),
+      trianglesDrawn_(0),
+      renderFaces_(false),
       frustum_(nullptr),
       renderer_(nullptr),
       generator_(nullptr) {}
@@ -50,7 +50,7 @@ bool VoxelWorld::Initialize(RenderDevice* device) {
         }
     }
     if (!Config().instantStart) {
-        PreGenerate(kPreGenerationBudget, kPreRebuildBudget);
+        PreGenerateInParallel(std::max(1u, std::thread::hardware_concurrency()));
     }
     RegisterStatisticsLine();
     return true;
@@ -69,6 +69,7 @@ void VoxelWorld::ComputeCounts() {
     wrapX_ = settings.infiniteTerrain;
     wrapZ_ = settings.infiniteTerrain;
     wrapY_ = false;
+    renderFaces_ = settings.renderFaces;
 }
 
 // Chunks are created z-outermost, x-innermost; the generation queue starts in
@@ -80,6 +81,9 @@ void VoxelWorld::BuildWorld() {
                 Chunk* chunk = new Chunk();
                 chunk->Initialize(chunkWidth_, chunkHeight_);
                 chunk->MoveTo(BlockPosition{x * chunkWidth_, y * chunkHeight_, z * chunkWidth_});
+                if (renderFaces_) {
+                    chunk->EnableFaceLists();
+                }
                 chunks_[ChunkKey{x, y, z}] = chunk;
                 generationQueue_.push_back(chunk);
                 ++chunkCount_;

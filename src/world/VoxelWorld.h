@@ -53,6 +53,9 @@ public:
     uint32_t ChunkCount() const { return chunkCount_; }
     uint32_t ChunksDrawn() const { return chunksDrawn_; }
     uint32_t CubesDrawn() const { return cubesDrawn_; }
+    // Triangles drawn in the latest frame: 12 per cube, or 2 per face with
+    // renderFaces.
+    uint32_t TrianglesDrawn() const { return trianglesDrawn_; }
     size_t GenerationQueueSize() const { return generationQueue_.size(); }
     size_t RebuildQueueSize() const { return rebuildQueue_.size(); }
     const std::deque<Chunk*>& GenerationQueue() const { return generationQueue_; }
@@ -64,6 +67,10 @@ public:
     // Works off both queues to the end, generation first, each call with
     // the given budget. The start-up uses 100000 and 10000.
     void PreGenerate(int32_t generationBudget, int32_t rebuildBudget);
+    // The same end state, with the chunks shared out among `threads`
+    // threads (the calling one included): first all generation, then all
+    // rebuilds. The start-up uses one thread per hardware thread.
+    void PreGenerateInParallel(unsigned threads);
 
     // Fills the world's overlay line; returns the number of lines filled.
     short FillStatisticsLine(OverlayLine* lines);
@@ -76,10 +83,16 @@ private:
     // One generation call on the chunk at the head of the queue; drops it
     // from the queue once the job has ended.
     int32_t GenerateFront(int32_t budget);
+    // One call of the generation method that mapGenerationMethod selects.
+    static int32_t Generate(TerrainGenerator& generator, Chunk* chunk, int32_t budget);
     int32_t RebuildFront(int32_t budget);
     void RunGeneration(int32_t budget);
     void RunRebuilds(int32_t budget);
-    void DrawChunks(RenderDevice& device);
+    void DrawChunks(RenderDevice& device, const Vec3& eye);
+    void DrawChunkCubes(RenderDevice& device, const Chunk& chunk);
+    void DrawChunkFaces(RenderDevice& device, const Chunk& chunk, const Vec3& eye);
+    void GenerateInParallel(unsigned threads);
+    void RebuildInParallel(unsigned threads);
     void RegisterStatisticsLine();
 
     int32_t chunksX_;
@@ -100,6 +113,8 @@ private:
     uint32_t chunkCount_;
     uint32_t cubesDrawn_;
     uint32_t chunksDrawn_;
+    uint32_t trianglesDrawn_;
+    bool renderFaces_;
     Frustum* frustum_;
     CubeRenderer* renderer_;
     TerrainGenerator* generator_;

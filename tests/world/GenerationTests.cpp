@@ -100,3 +100,54 @@ TEST_F(Generation, TerrainIsMirroredAboutXZeroAndZZero) {
         }
     }
 }
+
+// Start-up generation shared out among threads gives, for every seed, method
+// and size, the blocks of the block-by-block rules and the visible cubes of
+// the plain scan, and leaves every chunk's counts and flags as the
+// single-threaded start-up leaves them.
+class ParallelPreGeneration : public WorldTest {};
+
+TEST_F(ParallelPreGeneration, MatchesTheOracleAndTheSingleThreadedStartUp) {
+    struct Case {
+        const char* seed;
+        int method;
+        int32_t width, height;
+        uint32_t chunks;
+        bool infinite;
+    };
+    const Case cases[] = {{"voxmere", 1, 16, 32, 4, true}, {"voxmere", 2, 16, 32, 4, false},
+                          {"\xD8", 2, 8, 16, 6, true},      {"", 1, 8, 24, 2, false},
+                          {"a", 2, 24, 16, 4, true}};
+    for (const Case& c : cases) {
+        Config() = TypedSettings{};
+        UseSmallWorld(c.width, c.height, c.chunks);
+        Config().mapSeed = c.seed;
+        Config().mapGenerationMethod = c.method;
+        Config().infiniteTerrain = c.infinite;
+        VoxelWorld single;
+        ASSERT_TRUE(single.Initialize(nullptr));
+        single.PreGenerate(100000, 10000);
+        TerrainGenerator oracle;
+        oracle.Initialize(c.seed, c.width, c.height);
+        for (const unsigned threads : {2u, 5u}) {
+            VoxelWorld parallel;
+            ASSERT_TRUE(parallel.Initialize(nullptr));
+            parallel.PreGenerateInParallel(threads);
+            EXPECT_EQ(parallel.GenerationQueueSize() + parallel.RebuildQueueSize(), 0u);
+            for (const auto& [key, chunk] : parallel.Chunks()) {
+                const Chunk& expected = *single.FindChunk(key);
+                const std::string where = std::string("seed '") + c.seed + "' method " + std::to_string(c.method) +
+                                          " threads " + std::to_string(threads);
+                ASSERT_EQ(GridBytes(*chunk),
+                          ReferenceChunkBlocks(oracle.Noise(), c.method, chunk->Origin(), c.width, c.height))
+                    << where;
+                ASSERT_EQ(VisibleFloats(*chunk), ReferenceVisibleCubes(*chunk)) << where;
+                EXPECT_EQ(VisibleFloats(*chunk), VisibleFloats(expected)) << where;
+                EXPECT_EQ(chunk->Grid().writeCount, expected.Grid().writeCount) << where;
+                EXPECT_TRUE(chunk->HasContent() == expected.HasContent() && chunk->IsDirty() == expected.IsDirty() &&
+                            chunk->IsQueued() == expected.IsQueued())
+                    << where;
+            }
+        }
+    }
+}

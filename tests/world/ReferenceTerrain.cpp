@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "WorldTestSupport.h"
@@ -41,26 +42,34 @@ std::string ReferenceChunkBlocks(const SimplexNoise& noise, int method, const Bl
     return blocks;
 }
 
-std::vector<float> ReferenceVisibleCubes(const Chunk& chunk) {
+// The block at (x, y, z), stepping through a face link when outside; no link reads as solid.
+bool ReferenceIsSolid(const Chunk& chunk, int x, int y, int z) {
     const int w = static_cast<int>(chunk.Grid().width), h = static_cast<int>(chunk.Grid().height);
-    // The block at (x, y, z), stepping through a face link when outside; no link reads as solid.
-    const auto solid = [&](int x, int y, int z) {
-        const Chunk* owner = &chunk;
-        if (x < 0) owner = chunk.Neighbour(ChunkSide::XMinus), x = w - 1;
-        else if (x >= w) owner = chunk.Neighbour(ChunkSide::XPlus), x = 0;
-        else if (y < 0) owner = chunk.Neighbour(ChunkSide::YMinus), y = h - 1;
-        else if (y >= h) owner = chunk.Neighbour(ChunkSide::YPlus), y = 0;
-        else if (z < 0) owner = chunk.Neighbour(ChunkSide::ZMinus), z = w - 1;
-        else if (z >= w) owner = chunk.Neighbour(ChunkSide::ZPlus), z = 0;
-        return owner == nullptr || owner->Block(x, y, z) != 0;
-    };
+    const Chunk* owner = &chunk;
+    if (x < 0) owner = chunk.Neighbour(ChunkSide::XMinus), x = w - 1;
+    else if (x >= w) owner = chunk.Neighbour(ChunkSide::XPlus), x = 0;
+    else if (y < 0) owner = chunk.Neighbour(ChunkSide::YMinus), y = h - 1;
+    else if (y >= h) owner = chunk.Neighbour(ChunkSide::YPlus), y = 0;
+    else if (z < 0) owner = chunk.Neighbour(ChunkSide::ZMinus), z = w - 1;
+    else if (z >= w) owner = chunk.Neighbour(ChunkSide::ZPlus), z = 0;
+    return owner == nullptr || owner->Block(x, y, z) != 0;
+}
+
+namespace {
+// Every solid block of the chunk in scan order (y, x, z) whose neighbour at
+// one of the offsets is air, as world x, y, z floats.
+std::vector<float> SolidBlocksBesideAir(const Chunk& chunk, const std::vector<std::array<int, 3>>& offsets) {
+    const int w = static_cast<int>(chunk.Grid().width), h = static_cast<int>(chunk.Grid().height);
     const BlockPosition& o = chunk.Origin();
     std::vector<float> cubes;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             for (int z = 0; z < w; ++z) {
-                if (chunk.Block(x, y, z) != 0 && (!solid(x - 1, y, z) || !solid(x + 1, y, z) || !solid(x, y - 1, z) ||
-                                                  !solid(x, y + 1, z) || !solid(x, y, z - 1) || !solid(x, y, z + 1))) {
+                if (chunk.Block(x, y, z) == 0) continue;
+                const bool exposed = std::any_of(offsets.begin(), offsets.end(), [&](const std::array<int, 3>& d) {
+                    return !ReferenceIsSolid(chunk, x + d[0], y + d[1], z + d[2]);
+                });
+                if (exposed) {
                     cubes.insert(cubes.end(), {static_cast<float>(o.x + x), static_cast<float>(o.y + y),
                                                static_cast<float>(o.z + z)});
                 }
@@ -68,4 +77,16 @@ std::vector<float> ReferenceVisibleCubes(const Chunk& chunk) {
         }
     }
     return cubes;
+}
+
+// Unit steps in FaceDirection order: +z, -z, +y, -y, +x, -x.
+const std::array<int, 3> kFaceSteps[6] = {{0, 0, 1}, {0, 0, -1}, {0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {-1, 0, 0}};
+}  // namespace
+
+std::vector<float> ReferenceVisibleCubes(const Chunk& chunk) {
+    return SolidBlocksBesideAir(chunk, std::vector<std::array<int, 3>>(std::begin(kFaceSteps), std::end(kFaceSteps)));
+}
+
+std::vector<float> ReferenceFaces(const Chunk& chunk, FaceDirection direction) {
+    return SolidBlocksBesideAir(chunk, {kFaceSteps[static_cast<int>(direction)]});
 }

@@ -207,6 +207,7 @@ TEST_F(WorldDrawing, WalkStopsAtTheFirstChunkWithoutContentAndAFailedMapSkipsOne
     Draw(16, -40);
     EXPECT_EQ(world.ChunksDrawn(), 2u);
     EXPECT_EQ(world.CubesDrawn(), 5u);
+    EXPECT_EQ(world.TrianglesDrawn(), 12u * 5);
     EXPECT_EQ(device.Count("MapDiscard"), maps + 3);  // matrices, then one per drawn chunk
     EXPECT_EQ(device.CallsStartingWith("DrawIndexedInstanced"),
               (std::vector<std::string>{"DrawIndexedInstanced 36 2 0 0 0", "DrawIndexedInstanced 36 3 0 0 0"}));
@@ -217,6 +218,7 @@ TEST_F(WorldDrawing, WalkStopsAtTheFirstChunkWithoutContentAndAFailedMapSkipsOne
     Draw(16, -40);
     EXPECT_EQ(device.CallsStartingWith("DrawIndexedInstanced"),
               (std::vector<std::string>{"DrawIndexedInstanced 36 3 0 0 0"}));
+    EXPECT_EQ(world.TrianglesDrawn(), 12u * 3);
     EXPECT_EQ(CapturedMessages(), std::vector<std::string>{"failed to lock instance buffer"});
 }
 
@@ -252,4 +254,65 @@ TEST_F(WorldDrawing, InitializeRegistersOneCallbackAndShutdownReleasesAllEvenAft
     EXPECT_EQ(CapturedMessages(), std::vector<std::string>{"failed to create instance buffer"});
     world.Shutdown();
     EXPECT_EQ(device.LiveObjects(), 0u);
+}
+
+// With renderFaces each drawn chunk uploads the face lists that can face the
+// eye, as many as fit into one map, and draws each with its face's two
+// triangles of the cube mesh (6 indices from 6 x direction). Only the corner
+// chunk (0, 0, 0) is drawn: the walk ends at the empty chunk after it.
+class FaceDrawing : public WorldDrawing {
+protected:
+    void BuildFaces() {
+        Config().renderFaces = true;
+        Build();  // chunks of 8 x 16 x 8: 1024 instances per map
+    }
+    Chunk& Corner() { return *world.FindChunk({0, 0, 0}); }
+};
+
+TEST_F(FaceDrawing, DirectionsTurnedAwayFromTheEyeAreSkippedAndTheStatisticsStillCountCubes) {
+    BuildFaces();
+    Corner().SetBlock(3, 3, 3, 1);
+    Corner().SetBlock(3, 4, 3, 1);
+    RebuildNow(Corner());
+    device.calls.clear();
+    Draw(4, -40);  // in front of the chunk's -z side, within its x and y range: all but +z
+    EXPECT_EQ(device.CallsStartingWith("DrawIndexedInstanced"),
+              (std::vector<std::string>{"DrawIndexedInstanced 6 2 6 0 0", "DrawIndexedInstanced 6 1 12 0 2",
+                                        "DrawIndexedInstanced 6 1 18 0 3", "DrawIndexedInstanced 6 2 24 0 4",
+                                        "DrawIndexedInstanced 6 2 30 0 6"}));
+    EXPECT_EQ(device.Count("MapDiscard"), 2u);  // matrices, then the chunk's faces
+    EXPECT_EQ(Values(device.BufferBytes(BufferHandle{7}), 0, 12),
+              (std::vector<float>{3, 3, 3, 3, 4, 3, 3, 4, 3, 3, 3, 3}));
+    EXPECT_EQ(world.TrianglesDrawn(), 2u * 8);
+    OverlayLine lines[1];
+    world.FillStatisticsLine(lines);
+    EXPECT_STREQ(lines[0].text, "chunks rendered   1 /  16 (     2 cubes)");
+
+    // Beyond the box's high x and y: only -z, +y and +x faces.
+    world.Render(device, Matrix4::Identity(), ViewFrom(20, 30, -40), Perspective(0.25f, 1024.0f));
+    EXPECT_EQ(world.TrianglesDrawn(), 2u * (2 + 1 + 2));
+}
+
+// A checkerboard chunk has every face of its 512 cubes exposed but those
+// towards the missing chunks at x - 1 and z - 1 and the outer ones of the
+// top and bottom layers: 512, 448, 480, 480, 512, 448 faces. From inside its
+// box all six lists are drawn, two per map; a failed map loses its two.
+TEST_F(FaceDrawing, ListsAreBatchedIntoMapsOfTheInstanceCapacity) {
+    BuildFaces();
+    for (int i = 0; i < 8 * 16 * 8; ++i) Corner().SetBlock(i / 128, i / 8 % 16, i % 8, (i / 128 + i / 8 % 16 + i % 8) % 2);
+    RebuildNow(Corner());
+    const int maps = static_cast<int>(device.Count("MapDiscard"));
+    device.calls.clear();
+    Draw(4, 4);
+    EXPECT_EQ(device.Count("MapDiscard"), 1u + 3u);
+    EXPECT_EQ(device.CallsStartingWith("DrawIndexedInstanced"),
+              (std::vector<std::string>{"DrawIndexedInstanced 6 512 0 0 0", "DrawIndexedInstanced 6 448 6 0 512",
+                                        "DrawIndexedInstanced 6 480 12 0 0", "DrawIndexedInstanced 6 480 18 0 480",
+                                        "DrawIndexedInstanced 6 512 24 0 0", "DrawIndexedInstanced 6 448 30 0 512"}));
+    EXPECT_EQ(world.TrianglesDrawn(), 2u * 2880);
+
+    device.failingNth["MapDiscard"] = maps + 4 + 3;  // the second face map of the next frame
+    Draw(4, 4);
+    EXPECT_EQ(world.TrianglesDrawn(), 2u * (2880 - 960));
+    EXPECT_EQ(CapturedMessages(), std::vector<std::string>{"failed to lock instance buffer"});
 }

@@ -43,6 +43,13 @@ std::vector<float> VisibleFloats(const Chunk& chunk) {
     return std::vector<float>(first, first + 3 * chunk.VisibleCount());
 }
 
+std::vector<float> FaceFloats(const Chunk& chunk, FaceDirection direction) {
+    const uint32_t count = chunk.FaceCount(direction);
+    if (count == 0) return {};
+    const float* first = &chunk.Faces(direction)[0].x;
+    return std::vector<float>(first, first + 3 * count);
+}
+
 std::vector<int32_t> GenerateNow(TerrainGenerator& generator, Chunk& chunk, int method, int32_t budget) {
     std::vector<int32_t> counts;
     do {
