@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The Debian package that scripts/package made from this build, unpacked into a
+# scratch root: its control data, its files and icons, the world tool run from
+# anywhere, and the launcher, which runs the viewer in the user's folder
+# (created on the first run, kept on the next) with a scratch HOME.
+set -u
+BUILD="$1"
+. "$(dirname "$0")/lib.sh"
+
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")"
+deb="$BUILD/voxmere_${version}_amd64.deb"
+[ -f "$deb" ] || fail "no package $deb: scripts/package makes it"
+for binary in voxmere voxmere-world; do
+  [ "$deb" -nt "$BUILD/$binary" ] || fail "$deb is older than $BUILD/$binary: run scripts/package again"
+done
+
+scratch="$(mktemp -d)"
+root="$scratch/root"
+dpkg-deb -x "$deb" "$root" || fail "dpkg-deb cannot unpack $deb"
+lib="$root/usr/lib/voxmere"
+
+[ "$(dpkg-deb -f "$deb" Package)" = "voxmere" ] || fail "package name $(dpkg-deb -f "$deb" Package)"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version $(dpkg-deb -f "$deb" Version)"
+depends="$(dpkg-deb -f "$deb" Depends)"
+for needed in libsdl2-2.0-0 libepoxy0 libgl1-mesa-dri libstdc++6; do
+  echo "$depends" | grep -q "$needed" || fail "Depends lacks $needed: $depends"
+done
+outside="$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '^\./usr/' || true)"
+[ -z "$outside" ] || fail "files outside /usr: $outside"
+
+for file in usr/bin/voxmere usr/bin/voxmere-world usr/lib/voxmere/voxmere; do
+  [ -x "$root/$file" ] || fail "$file is missing or not executable"
+done
+for file in config.ini bin/icon.bmp bin/font/font.dds bin/font/fontInfo.txt bin/shader/Cube_VS.glsl \
+  bin/shader/Cube_PS.glsl bin/shader/Font_VS.glsl bin/shader/Font_PS.glsl; do
+  [ -f "$lib/$file" ] || fail "the run folder lacks $file"
+done
+
+desktop="$root/usr/share/applications/voxmere.desktop"
+for line in 'Type=Application' 'Exec=voxmere' 'Icon=voxmere' 'Terminal=false'; do
+  grep -qx "$line" "$desktop" || fail "the desktop entry lacks $line"
+done
+grep -q '^Categories=.*Game;' "$desktop" || fail "the desktop entry is not in the Game category"
+sizes=""
+for icon in "$root"/usr/share/icons/hicolor/*/apps/voxmere.png; do
+  folder="$(basename "$(dirname "$(dirname "$icon")")")"
+  [ "$(identify -format '%wx%h' "$icon")" = "$folder" ] || fail "$icon is not $folder"
+  sizes="$sizes $folder"
+done
+for size in 16x16 32x32 48x48 256x256; do
+  echo "$sizes" | grep -q " $size" || fail "no $size icon (have:$sizes)"
+done
+
+# The world tool needs no run folder.
+(cd "$scratch" && PATH="$root/usr/bin:$PATH" voxmere-world --terrain-width 64 --column 0 0) > "$scratch/world.txt" 2>&1 ||
+  fail "voxmere-world from the PATH failed: $(cat "$scratch/world.txt")"
+
+# The launcher with a scratch HOME: the first run makes the user's folder and
+# runs the shipped settings there, with screenshots landing in it.
+home="$scratch/home"
+mkdir "$home"
+user="$home/.config/voxmere"
+launch() {
+  (cd "$scratch" && env -u XDG_CONFIG_HOME HOME="$home" PATH="$root/usr/bin:$PATH" \
+    voxmere --no-dialogs --frames 3 --screenshot "$1") > "$scratch/out.txt" 2>&1
+}
+launch first.png || fail "the first run failed: $(cat "$scratch/out.txt")"
+cmp -s "$user/config.ini" "$lib/config.ini" || fail "the user's folder has no copy of the shipped config.ini"
+[ -L "$user/bin" ] && [ "$(readlink -f "$user/bin")" = "$(readlink -f "$lib/bin")" ] ||
+  fail "the user's bin is not a link to the shipped bin"
+[ "$(identify -format '%wx%h' "$user/first.png")" = "1280x720" ] || fail "no 1280x720 screenshot in the user's folder"
+
+# The user's own settings are kept and read: a smaller window.
+sed -i 's/^windowWidth=.*/windowWidth=640/; s/^windowHeight=.*/windowHeight=360/' "$user/config.ini"
+cp "$user/config.ini" "$scratch/edited.ini"
+launch second.png || fail "the second run failed: $(cat "$scratch/out.txt")"
+cmp -s "$user/config.ini" "$scratch/edited.ini" || fail "the second run replaced the user's config.ini"
+[ "$(identify -format '%wx%h' "$user/second.png")" = "640x360" ] || fail "the user's config.ini was not read"
+
+# An absolute XDG_CONFIG_HOME names the folder instead.
+(cd "$scratch" && XDG_CONFIG_HOME="$scratch/xdg" HOME="$home" "$root/usr/bin/voxmere" --no-dialogs --frames 1) \
+  > "$scratch/out.txt" 2>&1 || fail "the run with XDG_CONFIG_HOME failed: $(cat "$scratch/out.txt")"
+[ -f "$scratch/xdg/voxmere/config.ini" ] || fail "XDG_CONFIG_HOME was not used"
+
+echo "package $(basename "$deb"): $(stat -c %s "$deb") bytes, icons$sizes"
+rm -rf "$scratch"
+echo "PASS"
