@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <optional>
 #include <string>
 #include <utility>
 
+#include "graphics/ObjectTable.h"
 #include "graphics/opengl/GlFormats.h"
 
 namespace {
@@ -87,28 +87,6 @@ GlName NewShader(GLenum type) {
 GlName NewProgram() {
     return {glCreateProgram(), [](GLuint n) { glDeleteProgram(n); }};
 }
-
-// Objects of one kind, found by handle id (index + 1). Ids are not reused.
-template <typename T>
-class ObjectTable {
-public:
-    uint32_t Add(T object) {
-        slots_.push_back(std::move(object));
-        return static_cast<uint32_t>(slots_.size());
-    }
-    T* Find(uint32_t id) {
-        return id != 0 && id <= slots_.size() && slots_[id - 1].has_value() ? &*slots_[id - 1] : nullptr;
-    }
-    void Remove(uint32_t id) {
-        if (Find(id) != nullptr) {
-            slots_[id - 1].reset();
-        }
-    }
-    void Clear() { slots_.clear(); }
-
-private:
-    std::vector<std::optional<T>> slots_;
-};
 
 struct Buffer {
     GlName name;
