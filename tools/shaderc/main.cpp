@@ -4,19 +4,17 @@
 //
 // The profile is a Direct3D shader model target such as vs_4_0 or ps_5_0.
 // The bytecode is written exactly as the compiler returns it. On a compile
-// error the compiler's messages go to stderr and no output file is left
-// behind: the blob is written beside the output and renamed over it.
+// error the compiler's messages go to stderr and the output is not touched.
 #include <windows.h>
 
 #include <d3dcompiler.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <system_error>
-#include <vector>
+
+#include "platform/Files.h"
 
 namespace {
 
@@ -53,29 +51,21 @@ bool ReadSource(const char* path, std::string& source) {
     return !file.bad();
 }
 
-// Writes the bytes to "<path>.part" and renames that over the path, so a
-// failed write never leaves a truncated shader object behind.
+// Writes the bytes beside the output and moves them onto it once complete,
+// so a failed write never leaves a truncated shader object behind.
 bool WriteWhole(const std::string& path, const char* bytes, size_t size) {
-    const std::string partPath = path + ".part";
     {
-        std::ofstream file(partPath, std::ios::binary | std::ios::trunc);
+        std::ofstream file(PartialPath(path), std::ios::binary | std::ios::trunc);
         if (file) {
             file.write(bytes, static_cast<std::streamsize>(size));
         }
         if (!file || !file.flush()) {
             file.close();
-            std::error_code ignored;
-            std::filesystem::remove(partPath, ignored);
+            RemovePartial(path);
             return false;
         }
     }
-    std::error_code error;
-    std::filesystem::rename(partPath, path, error);
-    if (error) {
-        std::filesystem::remove(partPath, error);
-        return false;
-    }
-    return true;
+    return ReplaceWithPartial(path);
 }
 
 int Usage() {
