@@ -4,7 +4,12 @@
 
 #include "graphics/RenderDevice.h"
 
+// The result type of Windows calls: <windows.h> declares it as long.
+#ifdef _WIN32
+using HRESULT = long;
+#else
 using HRESULT = int32_t;
+#endif
 
 constexpr HRESULT kS_OK = 0;
 constexpr HRESULT kE_FAIL = static_cast<HRESULT>(0x80004005u);
