@@ -94,7 +94,9 @@ bool SdlPlatform::GetScreenSize(uint32_t& width, uint32_t& height) {
 
 bool SdlPlatform::CreateMainWindow(const WindowDesc& desc) {
     RequestGlContextAttributes();
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    // Resizable and maximisable like any desktop window: the frame keeps its
+    // configured size and the device scales it to the window when presenting.
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
     if (desc.fullscreen) {
         flags |= SDL_WINDOW_FULLSCREEN;
     }
