@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/Version.h"
+
 namespace {
 
 bool ParsePositiveInteger(const char* text, int64_t& out) {
@@ -31,7 +33,8 @@ bool ParsePositiveFloat(const char* text, float& out) {
 
 const char* UsageText() {
     return "Usage: voxmere [options]\n"
-           "Real-time voxel terrain viewer. Settings come from config.ini in the working directory.\n"
+           "Voxmere " VOXMERE_VERSION ", a real-time voxel terrain viewer. Settings come from config.ini in the\n"
+           "working directory.\n"
            "\n"
            "Options:\n"
            "  --frames N          end after N frames, as a normal quit (exit code 0)\n"
@@ -41,18 +44,26 @@ const char* UsageText() {
            "  --screenshot FILE   save the last frame as a PNG image\n"
            "  --input FILE        replay recorded input: lines 'FRAME keydown VK', 'FRAME keyup VK',\n"
            "                      'FRAME mouse DX DY' (frames counted from 1)\n"
+           "  --record FILE       write the keyboard and mouse input in the --input format (record with\n"
+           "                      --fixed-dt for a replay that follows the same path)\n"
            "  --no-dialogs        report failures on stderr only, without a message box\n"
            "  --stats             print the last frame's drawing statistics on exit\n"
            "  --help              show this text\n"
+           "  --version           show the version\n"
            "\n"
            "Exit codes: 0 after a normal quit, 1 when start-up fails, 2 for bad options or input files.\n";
 }
+
+const char* VersionText() { return "voxmere " VOXMERE_VERSION "\n"; }
 
 CommandLineResult ParseCommandLine(int argc, const char* const* argv, RunOptions& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
         if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
             return CommandLineResult::Help;
+        }
+        if (std::strcmp(option, "--version") == 0) {
+            return CommandLineResult::Version;
         }
         if (std::strcmp(option, "--no-dialogs") == 0) {
             options.noDialogs = true;
@@ -64,7 +75,7 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, RunOptions
         }
         const bool takesValue = std::strcmp(option, "--frames") == 0 || std::strcmp(option, "--fixed-dt") == 0 ||
                                 std::strcmp(option, "--trace") == 0 || std::strcmp(option, "--screenshot") == 0 ||
-                                std::strcmp(option, "--input") == 0;
+                                std::strcmp(option, "--input") == 0 || std::strcmp(option, "--record") == 0;
         if (!takesValue) {
             error = std::string("unknown option ") + option;
             return CommandLineResult::Invalid;
@@ -83,6 +94,8 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, RunOptions
             options.tracePath = value;
         } else if (std::strcmp(option, "--screenshot") == 0) {
             options.screenshotPath = value;
+        } else if (std::strcmp(option, "--record") == 0) {
+            options.recordPath = value;
         } else {
             options.inputPath = value;
         }
@@ -90,6 +103,10 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, RunOptions
             error = std::string("bad value '") + value + "' for " + option;
             return CommandLineResult::Invalid;
         }
+    }
+    if (!options.recordPath.empty() && !options.inputPath.empty()) {
+        error = "--record and --input cannot be used together: a replay takes no keyboard or mouse input";
+        return CommandLineResult::Invalid;
     }
     return CommandLineResult::Run;
 }

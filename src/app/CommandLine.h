@@ -10,12 +10,14 @@ struct RunOptions {
     std::string tracePath;     // CSV file with one row per frame
     std::string screenshotPath;  // PNG of the last frame
     std::string inputPath;     // replayed input instead of keyboard and mouse
+    std::string recordPath;    // the keyboard and mouse input, written for --input
     bool noDialogs = false;    // failures go to stderr only
     bool printStats = false;   // print the last frame's drawing statistics at exit
 };
 
-enum class CommandLineResult { Run, Help, Invalid };
+enum class CommandLineResult { Run, Help, Version, Invalid };
 
 CommandLineResult ParseCommandLine(int argc, const char* const* argv, RunOptions& options, std::string& error);
 
 const char* UsageText();
+const char* VersionText();  // "voxmere <version>" and a line feed

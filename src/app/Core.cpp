@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "app/FrameStatistics.h"
+#include "app/ScreenshotSaver.h"
 #include "app/WindowPlacement.h"
 #include "config/Settings.h"
 #include "graphics/GraphicsDevice.h"
-#include "graphics/Screenshot.h"
 #include "input/Input.h"
 #include "input/InputState.h"
 #include "platform/ErrorMessage.h"
@@ -65,11 +65,15 @@ Core::Core(Platform* platform, RenderDeviceFactory createDevice, const RunOption
       adapterLine_{},
       frameNumber_(0),
       lastFrameSeconds_(0.0f),
-      replaying_(false) {
+      replaying_(false),
+      screenshots_(nullptr),
+      screenshotRequested_(false) {
     Settings::Instance();
 }
 
 void Core::UseTrace(FrameTrace trace) { trace_ = std::move(trace); }
+
+void Core::UseRecorder(InputRecorder recorder) { recorder_ = std::move(recorder); }
 
 void Core::UseReplay(InputReplay replay) {
     replay_ = std::move(replay);
@@ -83,6 +87,7 @@ bool Core::Initialize() {
     }
     input_ = new Input();
     input_->Initialize(Settings::Instance());
+    screenshots_ = new ScreenshotSaver();
     timer_ = new FrameTimer();
     if (!StartFrameTimer()) {
         return false;
@@ -205,6 +210,7 @@ int Core::Run() {
     }
     SaveScreenshot();
     FinishTrace();
+    FinishRecording();
     PrintStatistics();
     return exitCode;
 }
@@ -219,6 +225,7 @@ void Core::RunFrame() {
     const auto renderStart = std::chrono::steady_clock::now();
     Render();
     const double renderMs = MillisecondsSince(renderStart);
+    TakeRequestedScreenshot();
     WriteTraceRow(lastFrameSeconds_, updateMs, renderMs);
     if (options_.frames >= 0 && frameNumber_ >= options_.frames) {
         platform_->PostQuit(0);
@@ -248,7 +255,36 @@ void Core::QuitOnEscape(const Message& message) {
 
 void Core::DispatchInput(const Message& message) {
     QuitOnEscape(message);  // the Escape press is recorded as well
+    NoteScreenshotPress(message);
     MessageHandler(message);
+    RecordInput(message);
+}
+
+// Asked before the press is recorded, which tells a new press from a repeat.
+void Core::NoteScreenshotPress(const Message& message) {
+    if (message.type == Message::Type::KeyDown && input_->IsScreenshotPress(message.virtualKey)) {
+        screenshotRequested_ = true;
+    }
+}
+
+void Core::RecordInput(const Message& message) {
+    if (!recorder_.IsOpen()) {
+        return;
+    }
+    const int64_t frame = frameNumber_ + 1;  // the next frame applies what the messages recorded
+    switch (message.type) {
+    case Message::Type::KeyDown:
+        recorder_.KeyDown(frame, message.virtualKey);
+        break;
+    case Message::Type::KeyUp:
+        recorder_.KeyUp(frame, message.virtualKey);
+        break;
+    case Message::Type::MouseMove:
+        recorder_.Mouse(frame, input_->CursorX() - windowCentreX_, input_->CursorY() - windowCentreY_);
+        break;
+    default:
+        break;
+    }
 }
 
 void Core::MessageHandler(const Message& message) {
@@ -428,23 +464,40 @@ void Core::PrintStatistics() {
     std::printf("triangles drawn %u\n", static_cast<unsigned>(world_->TrianglesDrawn()));
 }
 
-void Core::SaveScreenshot() {
-    if (options_.screenshotPath.empty() || graphics_ == nullptr || graphics_->Device() == nullptr) {
+// A timestamped PNG in the working directory, written while the frames go on.
+void Core::TakeRequestedScreenshot() {
+    if (!screenshotRequested_) {
         return;
     }
+    screenshotRequested_ = false;
+    const auto now = std::chrono::system_clock::now();
+    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
+    CaptureFrame(ScreenshotFileName(std::chrono::system_clock::to_time_t(now), static_cast<int>(milliseconds.count())));
+}
+
+void Core::CaptureFrame(const std::string& path) {
     std::vector<uint8_t> rgba;
     uint32_t width = 0;
     uint32_t height = 0;
     if (!graphics_->Device()->ReadFrame(rgba, width, height)) {
-        ReportDiagnostic("could not save the screenshot %s: the last frame could not be read back",
-                         options_.screenshotPath.c_str());
+        ReportDiagnostic("could not save the screenshot %s: the last frame could not be read back", path.c_str());
         return;
     }
-    if (!SavePng(options_.screenshotPath.c_str(), rgba, width, height)) {
-        ReportDiagnostic("could not save the screenshot %s: writing the image failed", options_.screenshotPath.c_str());
+    screenshots_->Save(path, std::move(rgba), width, height);
+}
+
+void Core::SaveScreenshot() {
+    if (options_.screenshotPath.empty() || graphics_ == nullptr || graphics_->Device() == nullptr) {
         return;
     }
-    ReportDiagnostic("screenshot saved to %s", options_.screenshotPath.c_str());
+    CaptureFrame(options_.screenshotPath);
+    screenshots_->Wait();
+}
+
+void Core::FinishRecording() {
+    if (recorder_.IsOpen() && !recorder_.Finish(frameNumber_)) {
+        ReportDiagnostic("could not write the input record %s", options_.recordPath.c_str());
+    }
 }
 
 void Core::FinishTrace() {
@@ -454,6 +507,7 @@ void Core::FinishTrace() {
 }
 
 void Core::Shutdown() {
+    DeleteAndNull(screenshots_);  // waits until every screenshot is written
     if (overlay_ != nullptr) {
         overlay_->Shutdown();
         DeleteAndNull(overlay_);

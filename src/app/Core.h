@@ -6,6 +6,7 @@
 
 #include "app/CommandLine.h"
 #include "app/FrameTrace.h"
+#include "app/InputRecorder.h"
 #include "app/InputReplay.h"
 #include "graphics/Matrix.h"
 
@@ -19,6 +20,7 @@ class GraphicsDevice;
 class TextOverlay;
 class VoxelWorld;
 class Player;
+class ScreenshotSaver;
 struct OverlayLine;
 
 // Measures the duration of each frame with the high-resolution counter.
@@ -46,6 +48,8 @@ public:
     void UseReplay(InputReplay replay);
     // Writes a row per frame to an opened trace.
     void UseTrace(FrameTrace trace);
+    // Writes the keyboard and mouse input to an opened record.
+    void UseRecorder(InputRecorder recorder);
 
     bool Initialize();
     int Run();
@@ -71,6 +75,8 @@ public:
 private:
     void QuitOnEscape(const Message& message);
     void DispatchInput(const Message& message);
+    void NoteScreenshotPress(const Message& message);
+    void RecordInput(const Message& message);
     bool CreateMainWindow();
     void DestroyMainWindow();
     bool StartFrameTimer();
@@ -81,8 +87,11 @@ private:
     void ApplyReplayedInput();
     void ApplyFiredAction();
     void WriteTraceRow(float seconds, double updateMs, double renderMs);
+    void TakeRequestedScreenshot();
+    void CaptureFrame(const std::string& path);
     void SaveScreenshot();
     void FinishTrace();  // the trace replaces an older one only after the run
+    void FinishRecording();
     void PrintStatistics();
 
     Platform* platform_;
@@ -115,6 +124,9 @@ private:
     InputReplay replay_;
     bool replaying_;
     FrameTrace trace_;
+    InputRecorder recorder_;
+    ScreenshotSaver* screenshots_;  // writes PNG files off the main thread
+    bool screenshotRequested_;      // the screenshot key went down since the last frame
 };
 
 // The one Core, for the window procedure; set by Initialize, cleared by Shutdown.

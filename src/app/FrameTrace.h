@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
+
+#include "app/OutputFile.h"
 
 // One CSV row per frame: timing, the player's position and velocity, and its
 // switches.
@@ -23,22 +24,12 @@ struct TraceRow {
 // unfinished trace leaves the old file as it was.
 class FrameTrace {
 public:
-    FrameTrace() = default;
-    FrameTrace(const FrameTrace&) = delete;
-    FrameTrace& operator=(const FrameTrace&) = delete;
-    FrameTrace(FrameTrace&& other) noexcept;
-    FrameTrace& operator=(FrameTrace&& other) noexcept;
-    ~FrameTrace();  // an unfinished trace is removed
-
     bool Open(const std::string& path);  // writes the header row
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return file_.IsOpen(); }
     void Write(const TraceRow& row);
     // Closes the rows and moves them onto the trace's path; false when that failed.
-    bool Finish();
+    bool Finish() { return file_.Finish(); }
 
 private:
-    void Discard();
-
-    std::FILE* file_ = nullptr;
-    std::string path_;
+    OutputFile file_;  // an unfinished trace is removed
 };

@@ -1,12 +1,14 @@
 #include "app/Program.h"
 
 #include <cstdio>
+#include <iterator>
 #include <new>
 #include <string>
 #include <utility>
 
 #include "app/CommandLine.h"
 #include "app/FrameTrace.h"
+#include "app/InputRecorder.h"
 #include "app/InputReplay.h"
 #include "platform/Files.h"
 
@@ -27,7 +29,8 @@ struct NamedPath {
 // Outputs never overwrite what the program reads, nor each other, and must be
 // writable before anything starts.
 bool CheckOutputs(const RunOptions& options, std::string& error) {
-    const NamedPath outputs[] = {{"--trace", options.tracePath}, {"--screenshot", options.screenshotPath}};
+    const NamedPath outputs[] = {
+        {"--trace", options.tracePath}, {"--screenshot", options.screenshotPath}, {"--record", options.recordPath}};
     const NamedPath inputs[] = {{"--input", options.inputPath}, {"the settings file", kSettingsFile}};
     for (const NamedPath& output : outputs) {
         if (output.path.empty()) {
@@ -46,12 +49,27 @@ bool CheckOutputs(const RunOptions& options, std::string& error) {
             return false;
         }
     }
-    if (!options.tracePath.empty() && !options.screenshotPath.empty() &&
-        IsSameFile(options.tracePath, options.screenshotPath)) {
-        error = "--trace and --screenshot name the same file " + options.tracePath;
-        return false;
+    for (const NamedPath& output : outputs) {
+        for (const NamedPath* other = &output + 1; other != std::end(outputs); ++other) {
+            if (!output.path.empty() && !other->path.empty() && IsSameFile(output.path, other->path)) {
+                error = std::string(output.name) + " and " + other->name + " name the same file " + output.path;
+                return false;
+            }
+        }
     }
     return true;
+}
+
+// Comment lines that start a recording: what made it and how to replay it.
+std::string RecordingHeader(const RunOptions& options) {
+    std::string header = "# keyboard and mouse input recorded by " + std::string(VersionText());
+    header += "# replay it with: voxmere --input FILE";
+    if (options.fixedDt > 0.0f) {
+        char fixedDt[32];
+        std::snprintf(fixedDt, sizeof fixedDt, " --fixed-dt %.9g", static_cast<double>(options.fixedDt));
+        header += fixedDt;
+    }
+    return header + "\n";
 }
 
 }  // namespace
@@ -62,6 +80,9 @@ int RunProgram(int argc, const char* const* argv, const ProgramParts& parts) {
     switch (ParseCommandLine(argc, argv, options, error)) {
     case CommandLineResult::Help:
         std::fputs(UsageText(), stdout);
+        return 0;
+    case CommandLineResult::Version:
+        std::fputs(VersionText(), stdout);
         return 0;
     case CommandLineResult::Invalid:
         std::fprintf(stderr, "voxmere: %s\n\n%s", error.c_str(), UsageText());
@@ -83,6 +104,11 @@ int RunProgram(int argc, const char* const* argv, const ProgramParts& parts) {
         std::fprintf(stderr, "voxmere: cannot write the trace file %s\n", options.tracePath.c_str());
         return 2;
     }
+    InputRecorder recorder;
+    if (!options.recordPath.empty() && !recorder.Open(options.recordPath, RecordingHeader(options))) {
+        std::fprintf(stderr, "voxmere: cannot write the record file %s\n", options.recordPath.c_str());
+        return 2;
+    }
     RouteErrorMessages(parts, options.noDialogs);
 
     Core* core = new Core(parts.platform, parts.createDevice, options);
@@ -90,6 +116,7 @@ int RunProgram(int argc, const char* const* argv, const ProgramParts& parts) {
         core->UseReplay(std::move(replay));
     }
     core->UseTrace(std::move(trace));
+    core->UseRecorder(std::move(recorder));
     int exitCode = 1;
     try {
         exitCode = core->Initialize() ? core->Run() : 1;

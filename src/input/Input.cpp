@@ -1,9 +1,11 @@
 #include "input/Input.h"
 
 #include <algorithm>
+#include <string>
 
 #include "config/Settings.h"
 #include "input/InputState.h"
+#include "platform/ErrorMessage.h"
 
 namespace {
 
@@ -14,6 +16,27 @@ int32_t CharacterBinding(const Settings& settings, const char* key) {
         character = static_cast<char>(character - 'a' + 'A');
     }
     return static_cast<unsigned char>(character);
+}
+
+// The screenshot key: one character binds its key as the action keys do; a
+// number of two or three digits is a virtual-key code, so that keys without a
+// character can be bound as well (44 is Print Screen, 123 is F12).
+int32_t ScreenshotBinding(const Settings& settings) {
+    const std::string value = settings.GetString("screenshot", "");
+    if (value.size() <= 1) {
+        return CharacterBinding(settings, "screenshot");
+    }
+    const bool decimal = value.size() <= 3 && std::all_of(value.begin(), value.end(), [](char c) {
+        return c >= '0' && c <= '9';
+    });
+    const int32_t code = decimal ? std::stoi(value) : 0;
+    if (code < 10 || code > 255) {
+        ReportDiagnostic("screenshot=%s is neither one character nor a virtual-key code from 10 to 255: "
+                         "no key takes screenshots",
+                         value.c_str());
+        return 0;
+    }
+    return code;
 }
 
 constexpr float kDefaultMouseFactor = 0.005f;
@@ -33,6 +56,7 @@ Input::Input()
       toggleWireframe_(0),
       toggleFlyMode_(0),
       toggleCollision_(0),
+      screenshot_(0),
       cursorX_(0),
       cursorY_(0) {}
 
@@ -51,6 +75,7 @@ void Input::Initialize(const Settings& settings) {
     toggleWireframe_ = CharacterBinding(settings, "toggleWireframe");
     toggleFlyMode_ = CharacterBinding(settings, "toggleFlyMode");
     toggleCollision_ = CharacterBinding(settings, "toggleCollision");
+    screenshot_ = ScreenshotBinding(settings);
     MouseAcceleration().accelerationX = settings.GetFloat("accelerationX", kDefaultMouseFactor);
     MouseAcceleration().accelerationY = settings.GetFloat("accelerationY", kDefaultMouseFactor);
 }
@@ -100,6 +125,10 @@ MovementIntents Input::Intents() const {
     intents.up = IsDown(moveUp_);
     intents.down = IsDown(moveDown_);
     return intents;
+}
+
+bool Input::IsScreenshotPress(int32_t virtualKey) const {
+    return screenshot_ != 0 && virtualKey == screenshot_ && !keys_[KeyIndex(virtualKey)];
 }
 
 int32_t Input::Binding(InputAction action) const {

@@ -26,7 +26,8 @@ public:
 
     Input();
 
-    // Reads the eleven bindings and writes the two mouse factors.
+    // Reads the eleven bindings and the screenshot key, and writes the two
+    // mouse factors.
     void Initialize(const Settings& settings);
 
     void KeyDown(int32_t virtualKey);
@@ -49,6 +50,11 @@ public:
     // The key entry bound to an action; 0 when unbound.
     int32_t Binding(InputAction action) const;
 
+    // Whether a key press, not yet recorded, asks for a screenshot: the key
+    // bound to the setting screenshot, pressed while it was up (the keyboard's
+    // repeats of a held key do not count).
+    bool IsScreenshotPress(int32_t virtualKey) const;
+
 private:
     static int32_t KeyIndex(int32_t virtualKey);
     void SetKey(int32_t virtualKey, bool down);
@@ -65,6 +71,7 @@ private:
     int32_t toggleWireframe_;
     int32_t toggleFlyMode_;
     int32_t toggleCollision_;
+    int32_t screenshot_;  // a virtual-key code; 0 when unbound
     int32_t cursorX_;
     int32_t cursorY_;
 };

@@ -50,6 +50,7 @@ TEST(CommandLine, RejectsBadOptionsAndValues) {
         {"--bogus"}, {"--frames"}, {"--frames", "ten"}, {"--frames", "-1"}, {"--frames", "0"}, {"--fixed-dt", "0"},
         {"--fixed-dt", "1e-9"},
         {"--fixed-dt", "abc"}, {"--trace", ""}, {"extra"}, {"--frames", "99999999999999999999"},
+        {"--record"}, {"--record", ""}, {"--record", "r.txt", "--input", "i.txt"},
     };
     for (const auto& args : bad) {
         RunOptions options;
@@ -60,6 +61,9 @@ TEST(CommandLine, RejectsBadOptionsAndValues) {
     RunOptions options;
     std::string error;
     EXPECT_EQ(ParseArgs({"--frames", "3", "--help"}, options, error), CommandLineResult::Help);
+    EXPECT_EQ(ParseArgs({"--version", "--frames", "3"}, options, error), CommandLineResult::Version);
+    EXPECT_EQ(ParseArgs({"--record", "r.txt"}, options, error), CommandLineResult::Run);
+    EXPECT_EQ(options.recordPath, "r.txt");
 }
 
 TEST(InputReplay, EventsComeOutPerFrameInFileOrder) {
@@ -138,6 +142,20 @@ TEST(FrameTrace, ReplacesAnOlderTraceOnlyWhenFinished) {
     EXPECT_NE(contents().find("\n1,0,"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(PartialPath(path.string())));
     std::filesystem::remove(path);
+}
+
+// Refused with exit code 2 before any window opens (the parts have no platform).
+TEST(Program, RefusesRecordingsThatCannotBeWrittenOrWouldOverwriteAnotherFile) {
+    const std::vector<std::vector<const char*>> refused = {
+        {"voxmere", "--record", "no-such-folder/r.txt"},
+        {"voxmere", "--record", "config.ini"},
+        {"voxmere", "--record", "same.txt", "--trace", "same.txt"},
+    };
+    for (const auto& args : refused) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RunProgram(static_cast<int>(args.size()), args.data(), ProgramParts{}), 2) << args[2];
+        EXPECT_NE(testing::internal::GetCapturedStderr().find(args[2]), std::string::npos) << "names the file";
+    }
 }
 
 TEST(Program, LeavesFailingAllocationsToTheirOwnCallers) {

@@ -31,6 +31,7 @@ outside="$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '^\./usr/' || true)"
 for file in usr/bin/voxmere usr/bin/voxmere-world usr/lib/voxmere/voxmere; do
   [ -x "$root/$file" ] || fail "$file is missing or not executable"
 done
+[ "$("$lib/voxmere" --version)" = "voxmere $version" ] || fail "the viewer says $("$lib/voxmere" --version)"
 for file in config.ini bin/icon.bmp bin/font/font.dds bin/font/fontInfo.txt bin/shader/Cube_VS.glsl \
   bin/shader/Cube_PS.glsl bin/shader/Font_VS.glsl bin/shader/Font_PS.glsl; do
   [ -f "$lib/$file" ] || fail "the run folder lacks $file"

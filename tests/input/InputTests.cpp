@@ -112,4 +112,28 @@ TEST_F(InputTest, MouseFactorsComeFromTheSettingsAndTheLastCursorPositionIsKept)
     EXPECT_TRUE(input.CursorX() == -12 && input.CursorY() == 905);
 }
 
+// The screenshot key: one character, or a virtual-key code of two or three
+// digits; it fires on a press of the key while it is up, never on repeats.
+TEST_F(InputTest, ScreenshotKeyIsACharacterOrAKeyCodeAndFiresOnFreshPressesOnly) {
+    const struct {
+        const char* text;
+        int32_t key;  // 0: no key takes screenshots
+    } cases[] = {
+        {"screenshot=p\n", kKeyP}, {"screenshot=7\n", '7'}, {"screenshot=123\n", 123}, {"screenshot=44\n", 44},
+        {"", 0}, {"screenshot=F12\n", 0}, {"screenshot=300\n", 0}, {"screenshot=1234\n", 0},
+    };
+    for (const auto& binding : cases) {
+        Input bound = Bound(binding.text);
+        for (const int32_t key : {0, 128, kKeyP, int32_t{'7'}, 123, 44, 251}) {
+            EXPECT_EQ(bound.IsScreenshotPress(key), key == binding.key && key != 0) << binding.text << key;
+        }
+    }
+    Input bound = Bound("screenshot=123\n");
+    bound.KeyDown(123);
+    EXPECT_FALSE(bound.IsScreenshotPress(123)) << "a repeat of the held key";
+    bound.KeyUp(123);
+    EXPECT_TRUE(bound.IsScreenshotPress(123));
+    EXPECT_EQ(Bound(kShippedLayout).FiredAction(), InputAction::None);
+}
+
 }  // namespace
