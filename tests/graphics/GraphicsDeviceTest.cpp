@@ -70,7 +70,7 @@ TEST_F(GraphicsDeviceTest, VideoMemoryIsTruncatedMegabytesAndAdapterNameMustFitW
     for (auto [bytes, megabytes] : {std::pair{0ull, 0}, {1048575ull, 0}, {1048576ull, 1}, {3ull * 1024 * 1024 - 1, 2},
                                     {2147483648ull, 2048}}) {
         GraphicsDevice graphics;
-        ASSERT_TRUE(Start(graphics, [&](RecordingDevice& d) { d.adapter.dedicatedVideoMemory = bytes; }));
+        ASSERT_TRUE(Start(graphics, [bytes = bytes](RecordingDevice& d) { d.adapter.dedicatedVideoMemory = bytes; }));
         EXPECT_EQ(graphics.VideoMemoryMb(), megabytes) << bytes << " bytes";
     }
     ASSERT_TRUE(Start(graphics_, [](RecordingDevice& d) { d.adapter.description = std::string(127, 'a'); }));
