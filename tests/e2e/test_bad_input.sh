@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Bad input of every kind against the real binary, one table: each case gives
+# the settings it puts before the small world's, what it prepares in its run
+# folder, the command, the exit code, a line the user must see on stderr and
+# what must hold afterwards. Nothing may crash, hang or lose a file.
+set -u
+BUILD="$1"
+. "$(dirname "$0")/lib.sh"
+
+# A 4 x 4 RGBA DDS file of the given width and height (pixels for 4 x 4).
+write_dds() {
+  python3 - "$1" "$2" "$3" <<'PY'
+import struct, sys
+path, width, height = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+pixel_format = struct.pack('<8I', 32, 0x40, 0, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000)
+header = struct.pack('<7I', 124, 0x1007, height, width, 0, 0, 1) + bytes(44) + pixel_format + struct.pack('<5I', 0x1000, 0, 0, 0, 0)
+open(path, 'wb').write(b'DDS ' + header + bytes(64))
+PY
+}
+
+V="$BUILD/voxmere --no-dialogs"
+# group | case | settings (;-separated) | preparation | command | exit | stderr (grep -E) | afterwards
+CASES='
+options|frames out of range||true|$V --frames 99999999999999999999|2|bad value .99999999999999999999. for --frames|true
+options|replay is a folder||mkdir walks|$V --frames 5 --input walks|2|cannot open input file walks: it is a folder|true
+options|trace over the replay||echo "1 keydown 87" > walk.txt|$V --frames 5 --input walk.txt --trace walk.txt|2|--trace walk.txt would overwrite --input walk.txt|grep -qx "1 keydown 87" walk.txt
+options|trace over config.ini||true|$V --frames 5 --trace ./config.ini|2|would overwrite the settings file config.ini|grep -q "^fullscreen=false" config.ini
+options|screenshot is a folder||mkdir shots|$V --frames 5 --screenshot shots|2|cannot write the --screenshot file shots: it is a folder|test -d shots
+options|screenshot in a missing folder||true|$V --frames 5 --screenshot nowhere/shot.png|2|the folder nowhere does not exist|true
+options|screenshot unwritable||true|$V --frames 5 --screenshot /proc/voxmere-shot.png|2|cannot write the --screenshot file /proc/voxmere-shot.png|true
+options|trace and screenshot alike||true|$V --frames 5 --trace out.png --screenshot out.png|2|--trace and --screenshot name the same file|test ! -e out.png
+input files|mouse offset beyond 16 bits||echo "1 mouse 2147483647 0" > walk.txt|$V --frames 5 --input walk.txt|2|walk.txt:1: bad input line|true
+start-up|no display||true|env -u DISPLAY -u WAYLAND_DISPLAY $V --frames 1|1|no display can be reached|true
+start-up|window larger than SDL allows|windowWidth=20000|echo old > trace.csv|$V --frames 1 --trace trace.csv|1|SDL_CreateWindow of 20000 x 360 pixels .* Window is too large|grep -qx old trace.csv && test ! -e trace.csv.partial
+start-up|font info file missing|fontInfoFilename=bin\font\none.txt|true|$V --frames 1|1|cannot open the font info file bin/font/none.txt \(fontInfoFilename\): no such file \(working directory /|grep -q "^Error: failed to initialize TextEngine" stderr.txt
+start-up|font texture of width 0|fontImageFilename=zero.dds|write_dds zero.dds 0 4|$V --frames 1|1|cannot load the font texture zero.dds \(fontImageFilename\): the DDS header describes no valid texture|true
+start-up|no bin folder||rm bin|$V --frames 1|1|font info file bin/font/fontInfo.txt \(fontInfoFilename\): the folder bin/font does not exist \(working directory /|true
+start-up|world beyond memory|terrainWidth=1073741824|true|$V --frames 1|1|^Error: Cant reserve more than 2GB RAM.$|true
+settings|no config.ini||rm config.ini|$V --frames 1|0|config.ini: cannot read it \(no such file\) in the working directory /.*fullscreen included|true
+settings|field of view 0|fieldOfView=0|true|$V --frames 1|0|fieldOfView=0 leaves nothing to see|true
+settings|near plane at the eye|screenNear=0|true|$V --frames 1|0|screenNear=0 leaves nothing to see|true
+settings|near plane beyond the far one|screenNear=2000|true|$V --frames 1|0|screenNear=2000 is not below screenDepth=1024|true
+settings|cubes without size|voxelSize=0|true|$V --frames 1|0|voxelSize=0 leaves nothing to see|true
+settings|text without height|fontSize=0|true|$V --frames 1|0|fontSize=0 leaves the overlay text unseen|true
+outputs|trace and screenshot replace older files||echo old > trace.csv; echo old > shot.png|$V --frames 2 --trace trace.csv --screenshot shot.png|0|screenshot saved to shot.png|head -n 1 trace.csv | grep -q "^frame,dt," && head -c 4 shot.png | grep -q PNG && test -z "$(ls *.partial 2>/dev/null)"
+'
+
+failures=0
+group=""
+while IFS='|' read -r case_group name settings preparation command expected pattern afterwards; do
+  [ -n "$case_group" ] || continue
+  [ "$case_group" = "$group" ] || { group="$case_group"; echo "== $group"; }
+  dir="$(make_rundir "$(printf '%s\n%s' "${settings//;/$'\n'}" "$SMALL_CONFIG")")"
+  (
+    cd "$dir" || exit 1
+    eval "$preparation" || { echo "FAIL: $name: the preparation failed"; exit 1; }
+    eval "timeout 60 $command" > stdout.txt 2> stderr.txt
+    code=$?
+    problem=""
+    if [ "$code" != "$expected" ]; then
+      problem="exit code $code, expected $expected"
+    elif ! grep -Eq -- "$pattern" stderr.txt; then
+      problem="stderr lacks /$pattern/"
+    elif ! eval "$afterwards"; then
+      problem="afterwards: $afterwards does not hold"
+    fi
+    if [ -n "$problem" ]; then
+      echo "FAIL: $name: $problem"
+      sed 's/^/    /' stderr.txt
+      exit 1
+    fi
+    echo "ok   $name"
+  ) || failures=$((failures + 1))
+  rm -rf "$dir"
+done <<< "$CASES"
+
+[ "$failures" = 0 ] || fail "$failures bad-input case(s) failed"
+echo "PASS"
