@@ -98,6 +98,9 @@ bool Core::Initialize() {
     if (!graphics_->Initialize(createDevice_())) {
         return false;
     }
+    if (input_->HasScreenshotKey() || !options_.screenshotPath.empty()) {
+        graphics_->Device()->KeepPresentedFrames();  // screenshots read frames already presented
+    }
     overlay_ = new TextOverlay();
     if (!overlay_->Initialize(graphics_)) {
         return false;
