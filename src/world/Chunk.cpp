@@ -48,7 +48,7 @@ void Chunk::Shutdown() {
     if (grid_.data) {
         Clear();
     }
-    visibleCubes_.reset();
+    std::vector<CubeInstance>().swap(visibleCubes_);
     visibleCount_ = 0;
     faces_.reset();
     faceCapacity_ = 0;

@@ -31,6 +31,12 @@ constexpr int kChunkSideCount = 6;
 enum class FaceDirection : int { ZPlus = 0, ZMinus, YPlus, YMinus, XPlus, XMinus };
 constexpr int kFaceDirectionCount = 6;
 
+// The axis a face direction points along: 0 x, 1 y, 2 z.
+inline int AxisOf(FaceDirection direction) { return 2 - static_cast<int>(direction) / 2; }
+inline float CoordinateAlong(const CubeInstance& cube, int axis) {
+    return axis == 0 ? cube.x : (axis == 1 ? cube.y : cube.z);
+}
+
 // One chunk of the world window: its blocks, its visible-cube list and the
 // state of its resumable visible-cube scan. A chunk keeps its slot for life;
 // only its origin changes when the window moves.
@@ -83,13 +89,15 @@ public:
     const BlockPosition& Origin() const { return origin_; }
     const Vec3& Centre() const { return centre_; }
     uint32_t VisibleCount() const { return visibleCount_; }
-    const CubeInstance* VisibleCubes() const { return visibleCubes_.get(); }
+    const CubeInstance* VisibleCubes() const { return visibleCubes_.data(); }
     bool HasContent() const { return hasContent_; }
     bool IsDirty() const { return dirty_; }
     bool IsQueued() const { return queued_; }
     uint32_t ScanVisited() const { return visited_; }
     // The visible cubes whose neighbour in a direction is air (listed only
-    // after EnableFaceLists); each entry is the cube's position.
+    // after EnableFaceLists); each entry is the cube's position. A list is
+    // ordered along its direction's axis (x for the x faces and so on), in
+    // scan order among cubes of one coordinate.
     uint32_t FaceCount(FaceDirection direction) const;
     const CubeInstance* Faces(FaceDirection direction) const;
 
@@ -99,6 +107,7 @@ private:
     void MarkRowNeighbours(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd);
     void AfterWrite();
 
+    int32_t ScanWithinBudget(int32_t budget);
     // The scan, one z-run of a row at a time.
     void ScanRun(int32_t x, int32_t y, int32_t zBegin, int32_t zEnd);
     const uint8_t* NeighbourRowX(ChunkSide side, int32_t y, const uint8_t* ownRow) const;
@@ -117,7 +126,7 @@ private:
     bool dirty_;
     bool queued_;
     BlockGrid grid_;
-    std::unique_ptr<CubeInstance[]> visibleCubes_;
+    std::vector<CubeInstance> visibleCubes_;  // at least visibleCount_ entries
     Chunk* neighbours_[kChunkSideCount];
     std::vector<CubeInstance> pending_;
     std::vector<uint8_t> pendingFaces_;  // per pending cube: its exposed faces, bit per FaceDirection

@@ -1,11 +1,13 @@
 // A chunk's exposed faces: per direction, the visible cubes whose neighbour
 // that way is air, by the same neighbour rules as the visible-cube scan. The
 // scan notes each listed cube's faces; finishing the scan sorts them into six
-// lists kept one after another in one array.
+// lists kept one after another in one array, each ordered along its
+// direction's axis so that the faces turned towards an eye form one run.
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <new>
+#include <vector>
 
 #include "platform/ErrorMessage.h"
 #include "world/Chunk.h"
@@ -14,20 +16,40 @@ namespace {
 // Work units per listed cube for sorting its faces, in the units of the scan
 // (one per block visited), so that both share one rebuild budget.
 constexpr int32_t kFaceWorkPerCube = 4;
+
 }  // namespace
 
+// A counting sort per direction by the local coordinate along its axis; the
+// scan order is kept among equal coordinates.
 int32_t Chunk::BuildFaceLists() {
     const size_t n = pending_.size();
-    uint32_t counts[kFaceDirectionCount] = {};
-    for (const uint8_t mask : pendingFaces_) {
-        for (int direction = 0; direction < kFaceDirectionCount; ++direction) {
-            counts[direction] += (mask >> direction) & 1u;
+    const int32_t origin[3] = {origin_.x, origin_.y, origin_.z};
+    const int32_t extent[3] = {static_cast<int32_t>(grid_.width), static_cast<int32_t>(grid_.height),
+                               static_cast<int32_t>(grid_.width)};
+    const size_t keys = static_cast<size_t>(std::max(extent[0], extent[1]));
+    // Local coordinate of a listed cube along an axis, kept inside the chunk
+    // even where the float positions have run out of precision.
+    const auto key = [&](const CubeInstance& cube, int axis) {
+        const int64_t local = static_cast<int64_t>(CoordinateAlong(cube, axis)) - origin[axis];
+        return static_cast<size_t>(std::clamp<int64_t>(local, 0, extent[axis] - 1));
+    };
+    std::vector<uint32_t> next(kFaceDirectionCount * keys, 0);
+    for (size_t i = 0; i < n; ++i) {
+        for (uint32_t mask = pendingFaces_[i]; mask != 0; mask &= mask - 1) {
+            const int direction = std::countr_zero(mask);
+            next[direction * keys + key(pending_[i], AxisOf(static_cast<FaceDirection>(direction)))] += 1;
         }
     }
+    uint32_t total = 0;
     for (int direction = 0; direction < kFaceDirectionCount; ++direction) {
-        faceStart_[direction + 1] = faceStart_[direction] + counts[direction];
+        faceStart_[direction] = total;
+        for (size_t k = 0; k < keys; ++k) {
+            const uint32_t count = next[direction * keys + k];
+            next[direction * keys + k] = total;
+            total += count;
+        }
     }
-    const uint32_t total = faceStart_[kFaceDirectionCount];
+    faceStart_[kFaceDirectionCount] = total;
     if (faceCapacity_ < total || !faces_) {
         faces_.reset(new (std::nothrow) CubeInstance[total + 1]);
         if (!faces_) {
@@ -35,11 +57,10 @@ int32_t Chunk::BuildFaceLists() {
         }
         faceCapacity_ = total + 1;
     }
-    uint32_t next[kFaceDirectionCount];
-    std::copy(faceStart_, faceStart_ + kFaceDirectionCount, next);
     for (size_t i = 0; i < n; ++i) {
         for (uint32_t mask = pendingFaces_[i]; mask != 0; mask &= mask - 1) {
-            faces_[next[std::countr_zero(mask)]++] = pending_[i];
+            const int direction = std::countr_zero(mask);
+            faces_[next[direction * keys + key(pending_[i], AxisOf(static_cast<FaceDirection>(direction)))]++] = pending_[i];
         }
     }
     pendingFaces_.clear();

@@ -188,14 +188,12 @@ void Chunk::BeginRebuild() {
 int32_t Chunk::FinishScan() {
     const int32_t faceWork = listFaces_ ? BuildFaceLists() : 0;
     const uint32_t n = static_cast<uint32_t>(pending_.size());
-    if (!(visibleCount_ > n)) {
-        visibleCubes_.reset(new (std::nothrow) CubeInstance[n + 1]);
-        if (!visibleCubes_) {
-            ExitOutOfMemory();
-        }
-    }
-    if (n > 0) {
-        std::memcpy(visibleCubes_.get(), pending_.data(), n * sizeof(CubeInstance));
+    if (visibleCount_ > n) {
+        // A shorter list is written over the old one, which keeps its storage.
+        std::copy(pending_.begin(), pending_.end(), visibleCubes_.begin());
+    } else {
+        // Any other takes over the storage it was gathered in.
+        visibleCubes_.swap(pending_);
     }
     visibleCount_ = n;
     pending_.clear();
@@ -205,7 +203,17 @@ int32_t Chunk::FinishScan() {
     return faceWork;
 }
 
+// The lists grow while the scan runs: storage that cannot be had ends the
+// program with the message of block storage.
 int32_t Chunk::BuildVisibleCubes(int32_t budget) {
+    try {
+        return ScanWithinBudget(budget);
+    } catch (const std::bad_alloc&) {
+        ExitOutOfMemory();
+    }
+}
+
+int32_t Chunk::ScanWithinBudget(int32_t budget) {
     if (dirty_) {
         dirty_ = false;
         pending_.clear();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <vector>
 
 #include "graphics/Matrix.h"
 #include "world/WorldCoordinates.h"
@@ -110,6 +111,7 @@ private:
     std::map<ChunkKey, Chunk*> chunks_;
     std::deque<Chunk*> generationQueue_;
     std::deque<Chunk*> rebuildQueue_;
+    std::vector<const Chunk*> drawList_;  // the chunks of the frame being drawn
     uint32_t chunkCount_;
     uint32_t cubesDrawn_;
     uint32_t chunksDrawn_;

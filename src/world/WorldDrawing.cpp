@@ -1,6 +1,8 @@
 // Per-frame culling and drawing of the chunks, and the statistics line.
+#include <algorithm>
 #include <cstdio>
 
+#include "config/Settings.h"
 #include "text/OverlayRegistry.h"
 #include "world/Chunk.h"
 #include "world/CubeRenderer.h"
@@ -31,18 +33,28 @@ Vec3 EyeOfView(const Matrix4& view) {
                 Dot(b, Cross(r0, r1)) / determinant};
 }
 
-// A face can be seen only from the outer side of its plane. Every +x face of
-// a chunk lies above the chunk box's low x side, every -x face below its high
-// side, and so on: with the eye on the far side of the box on an axis, all
-// faces of that direction turn away from it.
-FaceLists FacesTowardsEye(const Chunk& chunk, const Vec3& low, const Vec3& high, const Vec3& eye) {
-    const bool towards[6] = {eye.z > low.z, eye.z < high.z, eye.y > low.y, eye.y < high.y, eye.x > low.x,
-                             eye.x < high.x};
+// A face can be seen only from the outer side of its plane: a +x face of the
+// cube at x, whose plane lies at x + size, when the eye's x is beyond that,
+// a -x face, whose plane lies at x, when the eye's x is below that, and so
+// on. Each list is ordered along its axis, so the faces turned towards the
+// eye are one run at its start (+ faces) or end (- faces).
+FaceLists FacesTowardsEye(const Chunk& chunk, const Vec3& eye, float size) {
     FaceLists lists;
     for (int face = 0; face < kFaceDirectionCount; ++face) {
         const FaceDirection direction = static_cast<FaceDirection>(face);
-        lists.cubes[face] = chunk.Faces(direction);
-        lists.counts[face] = towards[face] ? chunk.FaceCount(direction) : 0;
+        const CubeInstance* first = chunk.Faces(direction);
+        const CubeInstance* last = first + chunk.FaceCount(direction);
+        const int axis = AxisOf(direction);
+        const float eyeAlong = CoordinateAlong(CubeInstance{eye.x, eye.y, eye.z}, axis);
+        if (face % 2 == 0) {
+            last = std::partition_point(
+                first, last, [&](const CubeInstance& c) { return CoordinateAlong(c, axis) + size < eyeAlong; });
+        } else {
+            first = std::partition_point(
+                first, last, [&](const CubeInstance& c) { return CoordinateAlong(c, axis) <= eyeAlong; });
+        }
+        lists.cubes[face] = first;
+        lists.counts[face] = static_cast<uint32_t>(last - first);
     }
     return lists;
 }
@@ -69,6 +81,7 @@ void VoxelWorld::Render(RenderDevice& device, const Matrix4& world, const Matrix
 void VoxelWorld::DrawChunks(RenderDevice& device, const Vec3& eye) {
     const Vec3 halfExtent{static_cast<float>(chunkWidth_) / 2.0f, static_cast<float>(chunkHeight_) / 2.0f,
                           static_cast<float>(chunkWidth_) / 2.0f};
+    drawList_.clear();
     for (const auto& entry : chunks_) {
         const Chunk* chunk = entry.second;
         if (!chunk->HasContent()) {
@@ -77,15 +90,28 @@ void VoxelWorld::DrawChunks(RenderDevice& device, const Vec3& eye) {
         if (!frustum_->IsBoxVisible(chunk->Centre(), halfExtent)) {
             continue;
         }
-        if (renderer_ != nullptr) {
-            if (renderFaces_) {
-                DrawChunkFaces(device, *chunk, eye);
-            } else {
-                DrawChunkCubes(device, *chunk);
-            }
-        }
+        drawList_.push_back(chunk);
         chunksDrawn_ += 1;
         cubesDrawn_ += chunk->VisibleCount();
+    }
+    if (renderer_ == nullptr) {
+        return;
+    }
+    if (!renderFaces_) {
+        for (const Chunk* chunk : drawList_) {
+            DrawChunkCubes(device, *chunk);
+        }
+        return;
+    }
+    // Nearer chunks first: what they hide then fails the depth test early.
+    const auto distance = [&eye](const Chunk* chunk) {
+        const Vec3 d = chunk->Centre() - eye;
+        return Dot(d, d);
+    };
+    std::sort(drawList_.begin(), drawList_.end(),
+              [&](const Chunk* a, const Chunk* b) { return distance(a) < distance(b); });
+    for (const Chunk* chunk : drawList_) {
+        DrawChunkFaces(device, *chunk, eye);
     }
 }
 
@@ -98,13 +124,9 @@ void VoxelWorld::DrawChunkCubes(RenderDevice& device, const Chunk& chunk) {
     }
 }
 
-// One instanced draw per face direction that can face the eye.
+// One instanced draw per face direction, of the faces turned towards the eye.
 void VoxelWorld::DrawChunkFaces(RenderDevice& device, const Chunk& chunk, const Vec3& eye) {
-    const BlockPosition& origin = chunk.Origin();
-    const Vec3 low{static_cast<float>(origin.x), static_cast<float>(origin.y), static_cast<float>(origin.z)};
-    const Vec3 high = low + Vec3{static_cast<float>(chunkWidth_), static_cast<float>(chunkHeight_),
-                                 static_cast<float>(chunkWidth_)};
-    trianglesDrawn_ += kTrianglesPerFace * renderer_->DrawFaces(device, FacesTowardsEye(chunk, low, high, eye));
+    trianglesDrawn_ += kTrianglesPerFace * renderer_->DrawFaces(device, FacesTowardsEye(chunk, eye, Config().voxelSize));
 }
 
 short VoxelWorld::FillStatisticsLine(OverlayLine* lines) {

@@ -269,50 +269,60 @@ protected:
     Chunk& Corner() { return *world.FindChunk({0, 0, 0}); }
 };
 
-TEST_F(FaceDrawing, DirectionsTurnedAwayFromTheEyeAreSkippedAndTheStatisticsStillCountCubes) {
+// Only faces whose plane the eye is outside of are drawn: of two stacked
+// cubes at (3, 3, 3) and (3, 4, 3), seen from z = -40, the -z faces always,
+// the top one's +y face from above y = 5, the lower one's -y face from below
+// y = 3, the +x faces from beyond x = 3 + voxelSize, the -x faces from below
+// x = 3.
+TEST_F(FaceDrawing, OnlyFacesTurnedTowardsTheEyeAreDrawnAndTheStatisticsStillCountCubes) {
     BuildFaces();
     Corner().SetBlock(3, 3, 3, 1);
     Corner().SetBlock(3, 4, 3, 1);
     RebuildNow(Corner());
     device.calls.clear();
-    Draw(4, -40);  // in front of the chunk's -z side, within its x and y range: all but +z
+    Draw(4.5f, -40);  // eye at y = 8
     EXPECT_EQ(device.CallsStartingWith("DrawIndexedInstanced"),
               (std::vector<std::string>{"DrawIndexedInstanced 6 2 6 0 0", "DrawIndexedInstanced 6 1 12 0 2",
-                                        "DrawIndexedInstanced 6 1 18 0 3", "DrawIndexedInstanced 6 2 24 0 4",
-                                        "DrawIndexedInstanced 6 2 30 0 6"}));
+                                        "DrawIndexedInstanced 6 2 24 0 3"}));
     EXPECT_EQ(device.Count("MapDiscard"), 2u);  // matrices, then the chunk's faces
-    EXPECT_EQ(Values(device.BufferBytes(BufferHandle{7}), 0, 12),
-              (std::vector<float>{3, 3, 3, 3, 4, 3, 3, 4, 3, 3, 3, 3}));
-    EXPECT_EQ(world.TrianglesDrawn(), 2u * 8);
+    EXPECT_EQ(Values(device.BufferBytes(BufferHandle{7}), 0, 15),
+              (std::vector<float>{3, 3, 3, 3, 4, 3, 3, 4, 3, 3, 3, 3, 3, 4, 3}));
+    EXPECT_EQ(world.TrianglesDrawn(), 2u * 5);
     OverlayLine lines[1];
     world.FillStatisticsLine(lines);
     EXPECT_STREQ(lines[0].text, "chunks rendered   1 /  16 (     2 cubes)");
 
-    // Beyond the box's high x and y: only -z, +y and +x faces.
-    world.Render(device, Matrix4::Identity(), ViewFrom(20, 30, -40), Perspective(0.25f, 1024.0f));
+    const Matrix4 projection = Perspective(0.25f, 1024.0f);
+    world.Render(device, Matrix4::Identity(), ViewFrom(2, 2, -40), projection);  // -z, -y, -x
     EXPECT_EQ(world.TrianglesDrawn(), 2u * (2 + 1 + 2));
+    world.Render(device, Matrix4::Identity(), ViewFrom(4, 4, -40), projection);  // -z only: both planes touch the eye
+    EXPECT_EQ(world.TrianglesDrawn(), 2u * 2);
+    Config().voxelSize = 0.5f;  // the +x faces now lie at x = 3.5
+    world.Render(device, Matrix4::Identity(), ViewFrom(4, 4, -40), projection);
+    EXPECT_EQ(world.TrianglesDrawn(), 2u * (2 + 2));
 }
 
 // A checkerboard chunk has every face of its 512 cubes exposed but those
-// towards the missing chunks at x - 1 and z - 1 and the outer ones of the
-// top and bottom layers: 512, 448, 480, 480, 512, 448 faces. From inside its
-// box all six lists are drawn, two per map; a failed map loses its two.
+// towards the missing chunks at x - 1 and z - 1 and the outer ones of the top
+// and bottom layers. From (-20, 40, -20) all its -z (448), +y (480) and -x
+// (448) faces turn towards the eye: the first two lists fill one map of 1024
+// instances, the third needs another, and a failed map loses only its list.
 TEST_F(FaceDrawing, ListsAreBatchedIntoMapsOfTheInstanceCapacity) {
     BuildFaces();
     for (int i = 0; i < 8 * 16 * 8; ++i) Corner().SetBlock(i / 128, i / 8 % 16, i % 8, (i / 128 + i / 8 % 16 + i % 8) % 2);
     RebuildNow(Corner());
+    const Matrix4 view = ViewFrom(-20, 40, -20), projection = Perspective(0.25f, 1024.0f);
     const int maps = static_cast<int>(device.Count("MapDiscard"));
     device.calls.clear();
-    Draw(4, 4);
-    EXPECT_EQ(device.Count("MapDiscard"), 1u + 3u);
+    world.Render(device, Matrix4::Identity(), view, projection);
+    EXPECT_EQ(device.Count("MapDiscard"), 1u + 2u);
     EXPECT_EQ(device.CallsStartingWith("DrawIndexedInstanced"),
-              (std::vector<std::string>{"DrawIndexedInstanced 6 512 0 0 0", "DrawIndexedInstanced 6 448 6 0 512",
-                                        "DrawIndexedInstanced 6 480 12 0 0", "DrawIndexedInstanced 6 480 18 0 480",
-                                        "DrawIndexedInstanced 6 512 24 0 0", "DrawIndexedInstanced 6 448 30 0 512"}));
-    EXPECT_EQ(world.TrianglesDrawn(), 2u * 2880);
+              (std::vector<std::string>{"DrawIndexedInstanced 6 448 6 0 0", "DrawIndexedInstanced 6 480 12 0 448",
+                                        "DrawIndexedInstanced 6 448 30 0 0"}));
+    EXPECT_EQ(world.TrianglesDrawn(), 2u * 1376);
 
-    device.failingNth["MapDiscard"] = maps + 4 + 3;  // the second face map of the next frame
-    Draw(4, 4);
-    EXPECT_EQ(world.TrianglesDrawn(), 2u * (2880 - 960));
+    device.failingNth["MapDiscard"] = maps + 3 + 3;  // the second face map of the next frame
+    world.Render(device, Matrix4::Identity(), view, projection);
+    EXPECT_EQ(world.TrianglesDrawn(), 2u * 928);
     EXPECT_EQ(CapturedMessages(), std::vector<std::string>{"failed to lock instance buffer"});
 }
