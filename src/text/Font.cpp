@@ -25,12 +25,6 @@ void ReadGlyphRecord(std::istream& in, Glyph& glyph) {
 }
 }  // namespace
 
-void ReadGlyphRecords(std::istream& in, Glyph* glyphs) {
-    for (int i = 0; i < Font::kGlyphCount; ++i) {
-        ReadGlyphRecord(in, glyphs[i]);
-    }
-}
-
 Font::Font() : height_(16.0f), glyphs_(nullptr), textureView_() {}
 
 Font::~Font() = default;
@@ -67,8 +61,15 @@ bool Font::ReadFontInfo() {
                          path.c_str(), DescribeUnreadableFile(path).c_str(), WorkingDirectory().c_str());
         return false;
     }
-    ReadGlyphRecords(in, glyphs_.get());
+    ReadFontInfo(in);
     return true;
+}
+
+void Font::ReadFontInfo(std::istream& in) {
+    glyphs_.reset(new Glyph[kGlyphCount]());
+    for (int i = 0; i < kGlyphCount; ++i) {
+        ReadGlyphRecord(in, glyphs_[i]);
+    }
 }
 
 int Font::BuildGlyphQuads(FontVertex* vertices, int glyphLimit, const char* text, float drawX, float drawY) const {

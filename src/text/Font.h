@@ -22,11 +22,6 @@ struct Glyph {
     int width;
 };
 
-// Reads the 95 glyph records of a font info text: each record skips its code
-// and its character (each ended by one space), then reads left, right and
-// width. What a short or malformed text leaves is kept as it was.
-void ReadGlyphRecords(std::istream& in, Glyph* glyphs);
-
 // The bitmap font: one texture holding every glyph of the codes 32..126 in a
 // single row, the glyph records of the font info file and the glyph height.
 class Font {
@@ -42,6 +37,10 @@ public:
 
     bool Initialize(RenderDevice& device);
     bool ReadFontInfo();
+    // The 95 glyph records of a font info text: each record skips its code
+    // and its character (each ended by one space), then reads left, right and
+    // width. Glyphs a short or malformed text does not reach stay zero.
+    void ReadFontInfo(std::istream& in);
     // Writes six vertices per drawn character, at most glyphLimit groups.
     // Characters without a glyph (below 32 or above 126) are skipped.
     // Returns the number of groups written.

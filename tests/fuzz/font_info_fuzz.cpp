@@ -1,13 +1,10 @@
-// The font info reader on any text, as the font reads its file, then glyph
-// quads built from what it read for a text of any characters.
+// The font info reader on any text, then glyph quads built from what it read
+// for a text of any characters.
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <string>
 
-#include "config/Settings.h"
-#include "platform/ErrorMessage.h"
 #include "text/Font.h"
 
 namespace {
@@ -16,18 +13,12 @@ constexpr int kGlyphLimit = 16;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / "voxmere-font-info-fuzz.txt").string();
-    SetErrorMessagesOnStderr(false);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    Config().fontInfoFilename = path;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    std::istringstream in(text);
     Font font;
-    if (!font.ReadFontInfo()) {
-        return 0;
-    }
-    const std::string text(reinterpret_cast<const char*>(data), size < 64 ? size : 64);
+    font.ReadFontInfo(in);
     FontVertex vertices[6 * kGlyphLimit] = {};
-    const int written = font.BuildGlyphQuads(vertices, kGlyphLimit, text.c_str(), -320.0f, 180.0f);
+    const int written = font.BuildGlyphQuads(vertices, kGlyphLimit, text.substr(0, 64).c_str(), -320.0f, 180.0f);
     for (int i = 0; i < 6 * written; ++i) {
         g_sink = vertices[i].x + vertices[i].u;
     }
