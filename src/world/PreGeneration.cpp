@@ -6,56 +6,19 @@
 // generation gives neighbouring chunks are collected and handed out after.
 #include <atomic>
 #include <deque>
-#include <exception>
-#include <functional>
 #include <map>
-#include <mutex>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "config/Settings.h"
 #include "world/Chunk.h"
 #include "world/TerrainGenerator.h"
 #include "world/VoxelWorld.h"
+#include "world/WorkerThreads.h"
 
 namespace {
 constexpr int32_t kPreGenerationBudget = 100000;
 constexpr int32_t kPreRebuildBudget = 10000;
-
-// Runs work on `threads` threads, the calling one included, and waits for
-// all of them. A thread that cannot be started leaves its share to the rest.
-// What one of them throws is thrown again here once all have ended.
-void RunOnThreads(unsigned threads, const std::function<void()>& work) {
-    std::exception_ptr failure;
-    std::mutex failureMutex;
-    const auto guarded = [&] {
-        try {
-            work();
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(failureMutex);
-            if (!failure) {
-                failure = std::current_exception();
-            }
-        }
-    };
-    std::vector<std::thread> helpers;
-    for (unsigned i = 1; i < threads; ++i) {
-        try {
-            helpers.emplace_back(guarded);
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    guarded();
-    for (std::thread& helper : helpers) {
-        helper.join();
-    }
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
-}
 
 // A chunk and how often it stands in the generation queue.
 struct GenerationJob {

@@ -1,13 +1,11 @@
 #include "world/VoxelWorld.h"
 
-#include <algorithm>
-#include <thread>
-
 #include "config/Settings.h"
 #include "world/Chunk.h"
 #include "world/CubeRenderer.h"
 #include "world/Frustum.h"
 #include "world/TerrainGenerator.h"
+#include "world/WorkerThreads.h"
 #include "world/WorldSettings.h"
 
 VoxelWorld::VoxelWorld()
@@ -50,7 +48,7 @@ bool VoxelWorld::Initialize(RenderDevice* device) {
         }
     }
     if (!Config().instantStart) {
-        PreGenerateInParallel(std::max(1u, std::thread::hardware_concurrency()));
+        PreGenerateInParallel(HardwareThreads());
     }
     RegisterStatisticsLine();
     return true;
