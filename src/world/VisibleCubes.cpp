@@ -76,11 +76,15 @@ struct RowNeighbourhood {
     }
 
     // Per face direction, the solid blocks of word k whose neighbour that way
-    // is air, as top bits. Their union is what ExposedBits gives.
-    void ExposedFaceBits(int32_t k, uint64_t (&faces)[kFaceDirectionCount]) const {
+    // is air, as top bits; returns their union, which is what ExposedBits
+    // gives.
+    uint64_t ExposedFaceBits(int32_t k, uint64_t (&faces)[kFaceDirectionCount]) const {
         const int32_t at = 8 * k;
         const uint64_t self = LoadWord(own + at);
         const uint64_t solid = SolidBits(self);
+        if (solid == 0) {
+            return 0;
+        }
         // Across the chunk's z faces: the linked row's edge byte, or a solid
         // stand-in where there is no link.
         const uint64_t before = at > 0 ? own[at - 1] : (zMinusRow != nullptr ? zMinusRow[width - 1] : 1u);
@@ -91,6 +95,11 @@ struct RowNeighbourhood {
         faces[static_cast<int>(FaceDirection::YMinus)] = solid & AirBits(LoadWord(yMinus + at));
         faces[static_cast<int>(FaceDirection::XPlus)] = solid & AirBits(LoadWord(xPlus + at));
         faces[static_cast<int>(FaceDirection::XMinus)] = solid & AirBits(LoadWord(xMinus + at));
+        uint64_t exposed = 0;
+        for (const uint64_t bits : faces) {
+            exposed |= bits;
+        }
+        return exposed;
     }
 };
 
@@ -155,10 +164,7 @@ void Chunk::ScanRun(int32_t x, int32_t y, int32_t zBegin, int32_t zEnd) {
         const uint64_t range = ByteRangeMask(zBegin - 8 * k, zEnd - 8 * k);
         if (listFaces_) {
             uint64_t faces[kFaceDirectionCount];
-            row.ExposedFaceBits(k, faces);
-            uint64_t exposed = 0;
-            for (const uint64_t bits : faces) exposed |= bits;
-            for (exposed &= range; exposed != 0; exposed &= exposed - 1) {
+            for (uint64_t exposed = row.ExposedFaceBits(k, faces) & range; exposed != 0; exposed &= exposed - 1) {
                 const int bit = std::countr_zero(exposed);
                 pending_.push_back(CubeInstance{worldX, worldY, static_cast<float>(origin_.z + 8 * k + bit / 8)});
                 pendingFaces_.push_back(FaceMaskAt(faces, bit));

@@ -37,13 +37,20 @@ for method in 1 2; do
 done
 cmp -s "$work/m1.txt" "$work/m2.txt" && fail "the two methods gave the same world"
 
+# --faces keeps the world lines and adds the face count, the same when streamed.
+"$tool" $small --method 2 --faces 1 > "$work/faces.txt"
+head -n 17 "$work/faces.txt" | cmp -s "$work/m2.txt" - || fail "--faces changes the world lines"
+tail -n 1 "$work/faces.txt" | grep -Eq '^world faces [1-9][0-9]*$' || fail "faces line format"
+"$tool" $small --method 2 --faces 1 --stream --load-speed 500 --update-speed 900 | head -n 18 |
+    cmp -s "$work/faces.txt" - || fail "--faces --stream differs"
+
 "$tool" $small --seed "v" | cmp -s - "$work/pregen.txt" || fail "seeds sharing a first byte differ"
 "$tool" $small --seed "a" | cmp -s - "$work/pregen.txt" && fail "another first byte gave the same world"
 
 "$tool" $small --time 2 | grep -Eq '^pregen_ms median [0-9.]+ min [0-9.]+ max [0-9.]+ runs 2$' || fail "--time format"
 "$tool" --help | grep -q -- '--budgeted' || fail "--help"
 
-for bad in "--bogus" "--method" "--chunk-width x" "--budgeted 5" "--infinite 2" "--time 0" \
+for bad in "--bogus" "--method" "--chunk-width x" "--budgeted 5" "--infinite 2" "--faces 3" "--time 0" \
            "--chunk-width 12" "--terrain-width 96"; do
     set +e
     "$tool" $bad > /dev/null 2> "$work/err.txt"

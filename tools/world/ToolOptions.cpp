@@ -49,6 +49,8 @@ const char* ToolUsage() {
            "  --chunk-height H       chunk height in blocks, a multiple of 8\n"
            "  --terrain-width T      window width in blocks: an even number of chunks\n"
            "  --infinite 0|1         wrap the window (infiniteTerrain)\n"
+           "  --faces 0|1            also list the exposed faces (renderFaces); adds a\n"
+           "                         line after the world line: world faces F\n"
            "\n"
            "Modes:\n"
            "  (none)                 generate everything at start-up, as with instantStart=0\n"
@@ -97,6 +99,8 @@ bool ParseToolOptions(int argc, char** argv, ToolOptions& out, std::string& erro
             ok = TakeInteger(argc, argv, i, 1, 4294967295LL, out.terrainWidth, error);
         } else if (option == "--infinite") {
             ok = TakeInteger(argc, argv, i, 0, 1, out.infinite, error);
+        } else if (option == "--faces") {
+            ok = TakeInteger(argc, argv, i, 0, 1, out.faces, error);
         } else if (option == "--budgeted") {
             out.mode = ToolOptions::Mode::Budgeted;
             ok = TakeInteger(argc, argv, i, 0, kIntMax, out.generationBudget, error) &&

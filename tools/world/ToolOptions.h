@@ -19,6 +19,7 @@ struct ToolOptions {
     int32_t chunkHeight = 0;
     uint32_t terrainWidth = 0;
     bool infinite = false;
+    bool faces = false;
     int32_t generationBudget = 0;
     int32_t rebuildBudget = 0;
     int32_t loadSpeed = 0;

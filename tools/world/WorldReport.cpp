@@ -41,6 +41,16 @@ uint64_t Fnv1a64(const uint8_t* bytes, size_t count, uint64_t hash) {
     return hash;
 }
 
+uint64_t CountFaces(const VoxelWorld& world) {
+    uint64_t faces = 0;
+    for (const auto& entry : world.Chunks()) {
+        for (int direction = 0; direction < kFaceDirectionCount; ++direction) {
+            faces += entry.second->FaceCount(static_cast<FaceDirection>(direction));
+        }
+    }
+    return faces;
+}
+
 void PrintWorldReport(const VoxelWorld& world, std::FILE* out) {
     uint64_t totalSolid = 0;
     uint64_t totalVisible = 0;

@@ -13,3 +13,6 @@ uint64_t Fnv1a64(const uint8_t* bytes, size_t count, uint64_t hash = kFnvOffsetB
 
 // One line per chunk in chunk-table order, then the world totals.
 void PrintWorldReport(const VoxelWorld& world, std::FILE* out);
+
+// The faces of all chunks' face lists (none without renderFaces).
+uint64_t CountFaces(const VoxelWorld& world);

@@ -37,6 +37,15 @@ void ApplyWorldOptions(const ToolOptions& options, bool instantStart) {
     settings.loadSpeed = options.loadSpeed;
     settings.updateSpeed = options.updateSpeed;
     settings.instantStart = instantStart;
+    settings.renderFaces = options.faces;
+}
+
+// The world lines, and with --faces the number of faces listed.
+void PrintReport(const VoxelWorld& world, const ToolOptions& options) {
+    PrintWorldReport(world, stdout);
+    if (options.faces) {
+        std::printf("world faces %llu\n", static_cast<unsigned long long>(CountFaces(world)));
+    }
 }
 
 int RunPreGeneration(const ToolOptions& options) {
@@ -46,7 +55,7 @@ int RunPreGeneration(const ToolOptions& options) {
     if (options.mode == ToolOptions::Mode::Budgeted) {
         world.PreGenerate(options.generationBudget, options.rebuildBudget);
     }
-    PrintWorldReport(world, stdout);
+    PrintReport(world, options);
     world.Shutdown();
     return 0;
 }
@@ -67,7 +76,7 @@ int RunStream(const ToolOptions& options) {
         world.Update(x, y, z);
         frames.push_back(MillisecondsSince(start));
     } while (world.GenerationQueueSize() != 0 || world.RebuildQueueSize() != 0);
-    PrintWorldReport(world, stdout);
+    PrintReport(world, options);
     std::printf("stream frames %zu worst_ms %.3f median_ms %.3f\n", frames.size(),
                 *std::max_element(frames.begin(), frames.end()), Median(frames));
     world.Shutdown();
