@@ -52,7 +52,7 @@ protected:
         WorldTest::SetUp();
         // One name per process: ctest runs tests in parallel.
         shaderBase_ = ::testing::TempDir() + "voxmere_world_cube_" + std::to_string(getpid());
-        for (const char* suffix : {"_VS.glsl", "_PS.glsl"}) std::ofstream(shaderBase_ + suffix) << "// shader\n";
+        for (const char* suffix : {"_VS.glsl", "_PS.glsl"}) std::ofstream(shaderBase_ + suffix, std::ios::binary) << "// shader\n";
         Config().cubeShaderName = shaderBase_;
     }
     void TearDown() override {
