@@ -47,6 +47,7 @@ void TerrainGenerator::Initialize(const std::string& seed, int32_t chunkWidth, i
     grid2D_.assign(static_cast<size_t>(horizontalSamples_) * horizontalSamples_, 0.0f);
     grid3D_.assign(static_cast<size_t>(horizontalSamples_) * horizontalSamples_ * verticalSamples_, 0.0f);
     columnHeights_.assign(static_cast<size_t>(chunkWidth) * chunkWidth, 0);
+    highestColumn_.assign(static_cast<size_t>(chunkWidth), 0);
     densityRow_.assign(static_cast<size_t>(chunkWidth), 0.0f);
     cellDensity_.assign(static_cast<size_t>(horizontalSamples_), 0.0f);
     rowValues_.assign(static_cast<size_t>(chunkWidth), 0);
@@ -59,6 +60,7 @@ void TerrainGenerator::Shutdown() {
     std::vector<float>().swap(grid2D_);
     std::vector<float>().swap(grid3D_);
     std::vector<int32_t>().swap(columnHeights_);
+    std::vector<int32_t>().swap(highestColumn_);
     std::vector<float>().swap(densityRow_);
     std::vector<float>().swap(cellDensity_);
     std::vector<uint8_t>().swap(rowValues_);
@@ -112,9 +114,12 @@ int32_t TerrainGenerator::ColumnHeight(int32_t x, int32_t z) const {
 
 void TerrainGenerator::ComputeColumnHeights() {
     for (int32_t x = 0; x < width_; ++x) {
+        int32_t highest = 0;
         for (int32_t z = 0; z < width_; ++z) {
             columnHeights_[x * width_ + z] = ColumnHeight(x, z);
+            highest = std::max(highest, columnHeights_[x * width_ + z]);
         }
+        highestColumn_[x] = highest;
     }
 }
 
@@ -271,10 +276,15 @@ bool TerrainGenerator::FillCaves(int32_t budget, int32_t& count) {
             return false;
         }
         const int32_t zEnd = static_cast<int32_t>(std::min<int64_t>(width_, z + UnitsAllowed(budget, count)));
-        DensityRow(x, y);
-        const int32_t* heights = &columnHeights_[x * width_];
-        for (int32_t rz = z; rz < zEnd; ++rz) {
-            rowValues_[rz] = static_cast<uint8_t>((densityRow_[rz] >= kCaveThreshold) & (heights[rz] > y));
+        if (y < highestColumn_[x]) {
+            DensityRow(x, y);
+            const int32_t* heights = &columnHeights_[x * width_];
+            for (int32_t rz = z; rz < zEnd; ++rz) {
+                rowValues_[rz] = static_cast<uint8_t>((densityRow_[rz] >= kCaveThreshold) & (heights[rz] > y));
+            }
+        } else {
+            // Above every column of the row: air whatever the density.
+            std::fill(rowValues_.begin() + z, rowValues_.begin() + zEnd, uint8_t{0});
         }
         current_->SetRow(x, y, z, zEnd, &rowValues_[z]);
         count += zEnd - z;

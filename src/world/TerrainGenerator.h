@@ -69,6 +69,7 @@ private:
     int32_t height_;
     // Per-job scratch, sized once: column heights and one row of densities.
     std::vector<int32_t> columnHeights_;
+    std::vector<int32_t> highestColumn_;  // per x, the highest column height of that z-row
     std::vector<float> densityRow_;
     std::vector<float> cellDensity_;
     std::vector<uint8_t> rowValues_;

@@ -227,6 +227,11 @@ int32_t Chunk::ScanWithinBudget(int32_t budget) {
         visited_ = 0;
         SaveScanPosition(0);
     }
+    if (visited_ == 0 && pending_.capacity() == 0) {
+        // Room for a height map's surface, about one to two cubes per column,
+        // so that a first scan seldom moves its list while it grows.
+        pending_.reserve(2 * static_cast<size_t>(grid_.width) * grid_.width);
+    }
     const uint32_t total = grid_.count;
     const int32_t width = static_cast<int32_t>(grid_.width);
     const int32_t height = static_cast<int32_t>(grid_.height);
