@@ -18,6 +18,7 @@ Chunk::Chunk()
       neighbours_{},
       pending_(),
       pendingFaces_(),
+      scanScratch_(),
       visited_(0),
       scanX_(0),
       scanY_(0),
@@ -55,6 +56,7 @@ void Chunk::Shutdown() {
     std::fill(std::begin(faceStart_), std::end(faceStart_), 0u);
     std::vector<CubeInstance>().swap(pending_);
     std::vector<uint8_t>().swap(pendingFaces_);
+    std::vector<uint8_t>().swap(scanScratch_);
     grid_.data.reset();
 }
 

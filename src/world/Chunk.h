@@ -130,6 +130,7 @@ private:
     Chunk* neighbours_[kChunkSideCount];
     std::vector<CubeInstance> pending_;
     std::vector<uint8_t> pendingFaces_;  // per pending cube: its exposed faces, bit per FaceDirection
+    std::vector<uint8_t> scanScratch_;   // one row of the scan with its z neighbours, and its faces
     uint32_t visited_;
     int32_t scanX_;
     int32_t scanY_;

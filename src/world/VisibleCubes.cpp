@@ -22,9 +22,8 @@ uint64_t LoadWord(const uint8_t* bytes) {
     return word;
 }
 
-// The top bit of each byte that is not zero (solid), for eight blocks at once.
+// The top bit of each byte that is not zero, for eight bytes at once.
 uint64_t SolidBits(uint64_t word) { return (((word & kLow7) + kLow7) | word) & kHigh; }
-uint64_t AirBits(uint64_t word) { return ~SolidBits(word) & kHigh; }
 
 // Top bits of the bytes with index in [begin, end) of one eight-byte word.
 uint64_t ByteRangeMask(int32_t begin, int32_t end) {
@@ -33,84 +32,40 @@ uint64_t ByteRangeMask(int32_t begin, int32_t end) {
     return upTo & from & kHigh;
 }
 
-// The six rows around one z-row, and the rows of the chunks across its z
-// faces (null when there is no link). Eight blocks are tested per step: a
-// solid block is exposed when any of its six neighbours is air.
+// The rows around one z-row, and the row itself with its z neighbours across
+// the chunk's faces in front and behind: padded[z + 1] is the block at z.
 struct RowNeighbourhood {
     const uint8_t* own;
     const uint8_t* xMinus;
     const uint8_t* xPlus;
     const uint8_t* yMinus;
     const uint8_t* yPlus;
-    const uint8_t* zMinusRow;
-    const uint8_t* zPlusRow;
-    int32_t width;
-
-    // Exposed blocks of word k (bytes 8k .. 8k + 7) as top bits.
-    uint64_t ExposedBits(int32_t k) const {
-        const int32_t at = 8 * k;
-        const uint64_t self = LoadWord(own + at);
-        const uint64_t solid = SolidBits(self);
-        if (solid == 0) {
-            return 0;
-        }
-        // At the chunk's z faces the block itself stands in for its outer
-        // neighbour for now; that is read only when it can still decide.
-        const uint64_t before = at > 0 ? own[at - 1] : own[0];
-        const uint64_t after = at + 8 < width ? own[at + 8] : own[width - 1];
-        const uint64_t zMinus = (self << 8) | before;
-        const uint64_t zPlus = (self >> 8) | (after << 56);
-        const uint64_t air = AirBits(LoadWord(xMinus + at)) | AirBits(LoadWord(xPlus + at)) |
-                             AirBits(LoadWord(yMinus + at)) | AirBits(LoadWord(yPlus + at)) | AirBits(zMinus) |
-                             AirBits(zPlus);
-        uint64_t exposed = solid & air;
-        constexpr uint64_t kFirst = 0x80ull;
-        constexpr uint64_t kLast = 0x80ull << 56;
-        if (at == 0 && zMinusRow != nullptr && (solid & ~exposed & kFirst) != 0 && zMinusRow[width - 1] == 0) {
-            exposed |= kFirst;
-        }
-        if (at + 8 == width && zPlusRow != nullptr && (solid & ~exposed & kLast) != 0 && zPlusRow[0] == 0) {
-            exposed |= kLast;
-        }
-        return exposed;
-    }
-
-    // Per face direction, the solid blocks of word k whose neighbour that way
-    // is air, as top bits; returns their union, which is what ExposedBits
-    // gives.
-    uint64_t ExposedFaceBits(int32_t k, uint64_t (&faces)[kFaceDirectionCount]) const {
-        const int32_t at = 8 * k;
-        const uint64_t self = LoadWord(own + at);
-        const uint64_t solid = SolidBits(self);
-        if (solid == 0) {
-            return 0;
-        }
-        // Across the chunk's z faces: the linked row's edge byte, or a solid
-        // stand-in where there is no link.
-        const uint64_t before = at > 0 ? own[at - 1] : (zMinusRow != nullptr ? zMinusRow[width - 1] : 1u);
-        const uint64_t after = at + 8 < width ? own[at + 8] : (zPlusRow != nullptr ? zPlusRow[0] : 1u);
-        faces[static_cast<int>(FaceDirection::ZPlus)] = solid & AirBits((self >> 8) | (after << 56));
-        faces[static_cast<int>(FaceDirection::ZMinus)] = solid & AirBits((self << 8) | before);
-        faces[static_cast<int>(FaceDirection::YPlus)] = solid & AirBits(LoadWord(yPlus + at));
-        faces[static_cast<int>(FaceDirection::YMinus)] = solid & AirBits(LoadWord(yMinus + at));
-        faces[static_cast<int>(FaceDirection::XPlus)] = solid & AirBits(LoadWord(xPlus + at));
-        faces[static_cast<int>(FaceDirection::XMinus)] = solid & AirBits(LoadWord(xMinus + at));
-        uint64_t exposed = 0;
-        for (const uint64_t bits : faces) {
-            exposed |= bits;
-        }
-        return exposed;
-    }
+    const uint8_t* padded;
 };
 
-// The directions of the faces of one block (top bit `bit` of each mask) as
-// bits in FaceDirection order.
-uint8_t FaceMaskAt(const uint64_t (&faces)[kFaceDirectionCount], int bit) {
-    uint8_t mask = 0;
-    for (int direction = 0; direction < kFaceDirectionCount; ++direction) {
-        mask |= static_cast<uint8_t>(((faces[direction] >> bit) & 1u) << direction);
+constexpr int Bit(FaceDirection direction) { return static_cast<int>(direction); }
+
+// Per block of [begin, end): the directions in which a solid block's
+// neighbour is air, a bit per FaceDirection, and 0 for air. A plain byte loop
+// that compilers turn into vector code.
+void MarkExposedFaces(const RowNeighbourhood& row, int32_t begin, int32_t end, uint8_t* faces) {
+    for (int32_t z = begin; z < end; ++z) {
+        const int air = (row.padded[z + 2] == 0) << Bit(FaceDirection::ZPlus) |
+                        (row.padded[z] == 0) << Bit(FaceDirection::ZMinus) |
+                        (row.yPlus[z] == 0) << Bit(FaceDirection::YPlus) |
+                        (row.yMinus[z] == 0) << Bit(FaceDirection::YMinus) |
+                        (row.xPlus[z] == 0) << Bit(FaceDirection::XPlus) |
+                        (row.xMinus[z] == 0) << Bit(FaceDirection::XMinus);
+        faces[z] = row.own[z] != 0 ? static_cast<uint8_t>(air) : uint8_t{0};
     }
-    return mask;
+}
+
+bool IsAllAir(const uint8_t* blocks, int32_t begin, int32_t end) {
+    uint8_t any = 0;
+    for (int32_t z = begin; z < end; ++z) {
+        any |= blocks[z];
+    }
+    return any == 0;
 }
 }  // namespace
 
@@ -149,31 +104,36 @@ void Chunk::ScanRun(int32_t x, int32_t y, int32_t zBegin, int32_t zEnd) {
     const int32_t w = static_cast<int32_t>(grid_.width);
     const uint32_t slab = grid_.width * grid_.height;
     const uint8_t* own = grid_.data.get() + grid_.IndexOf(x, y, 0);
+    if (IsAllAir(own, zBegin, zEnd)) {
+        return;
+    }
+    // A missing z link stands in a solid block, as a missing link does on
+    // the other axes.
+    const uint8_t* zMinusRow = NeighbourRowZ(ChunkSide::ZMinus, x, y);
+    const uint8_t* zPlusRow = NeighbourRowZ(ChunkSide::ZPlus, x, y);
+    uint8_t* padded = scanScratch_.data();
+    uint8_t* faces = padded + w + 2;
+    padded[0] = zMinusRow != nullptr ? zMinusRow[w - 1] : 1;
+    std::memcpy(padded + 1, own, static_cast<size_t>(w));
+    padded[w + 1] = zPlusRow != nullptr ? zPlusRow[0] : 1;
     RowNeighbourhood row;
     row.own = own;
     row.xMinus = x > 0 ? own - slab : NeighbourRowX(ChunkSide::XMinus, y, own);
     row.xPlus = x < w - 1 ? own + slab : NeighbourRowX(ChunkSide::XPlus, y, own);
     row.yMinus = NeighbourRowY(x, y, ChunkSide::YMinus, own);
     row.yPlus = NeighbourRowY(x, y, ChunkSide::YPlus, own);
-    row.zMinusRow = NeighbourRowZ(ChunkSide::ZMinus, x, y);
-    row.zPlusRow = NeighbourRowZ(ChunkSide::ZPlus, x, y);
-    row.width = w;
+    row.padded = padded;
+    MarkExposedFaces(row, zBegin, zEnd, faces);
     const float worldX = static_cast<float>(origin_.x + x);
     const float worldY = static_cast<float>(origin_.y + y);
     for (int32_t k = zBegin / 8; 8 * k < zEnd; ++k) {
-        const uint64_t range = ByteRangeMask(zBegin - 8 * k, zEnd - 8 * k);
-        if (listFaces_) {
-            uint64_t faces[kFaceDirectionCount];
-            for (uint64_t exposed = row.ExposedFaceBits(k, faces) & range; exposed != 0; exposed &= exposed - 1) {
-                const int bit = std::countr_zero(exposed);
-                pending_.push_back(CubeInstance{worldX, worldY, static_cast<float>(origin_.z + 8 * k + bit / 8)});
-                pendingFaces_.push_back(FaceMaskAt(faces, bit));
-            }
-            continue;
-        }
-        for (uint64_t exposed = row.ExposedBits(k) & range; exposed != 0; exposed &= exposed - 1) {
+        uint64_t exposed = SolidBits(LoadWord(faces + 8 * k)) & ByteRangeMask(zBegin - 8 * k, zEnd - 8 * k);
+        for (; exposed != 0; exposed &= exposed - 1) {
             const int32_t z = 8 * k + std::countr_zero(exposed) / 8;
             pending_.push_back(CubeInstance{worldX, worldY, static_cast<float>(origin_.z + z)});
+            if (listFaces_) {
+                pendingFaces_.push_back(faces[z]);
+            }
         }
     }
 }
@@ -232,6 +192,7 @@ int32_t Chunk::ScanWithinBudget(int32_t budget) {
         // so that a first scan seldom moves its list while it grows.
         pending_.reserve(2 * static_cast<size_t>(grid_.width) * grid_.width);
     }
+    scanScratch_.resize(2 * static_cast<size_t>(grid_.width) + 2);
     const uint32_t total = grid_.count;
     const int32_t width = static_cast<int32_t>(grid_.width);
     const int32_t height = static_cast<int32_t>(grid_.height);
