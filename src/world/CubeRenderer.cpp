@@ -62,7 +62,8 @@ bool CreateOrReport(RenderDevice& device, const BufferDesc& desc, const void* da
 
 }  // namespace
 
-CubeRenderer::CubeRenderer() : device_(nullptr), instanceCount_(0), capacity_(0) {}
+CubeRenderer::CubeRenderer()
+    : device_(nullptr), instanceCount_(0), capacity_(0), faceBatch_(nullptr), faceBatchUsed_(0), faceDraws_() {}
 
 bool CubeRenderer::CreateMesh(RenderDevice& device) {
     CubeVertex vertices[kVertexCount];
@@ -175,47 +176,49 @@ bool CubeRenderer::UploadInstances(RenderDevice& device, uint32_t count, const C
     return true;
 }
 
-uint32_t CubeRenderer::DrawFaces(RenderDevice& device, const FaceLists& faces) {
-    uint32_t drawn = 0;
-    for (int first = 0; first < kFaceCount;) {
-        // Whole lists, one after another, as long as they fit into one map.
-        // A list never holds more faces than its chunk has blocks, which is
-        // the capacity.
-        uint32_t counts[kFaceCount] = {};
-        uint32_t start[kFaceCount] = {};
-        uint32_t used = 0;
-        int end = first;
-        do {
-            counts[end] = std::min(faces.counts[end], capacity_ - used);
-            start[end] = used;
-            used += counts[end];
-            ++end;
-        } while (end < kFaceCount && faces.counts[end] <= capacity_ - used);
-        if (used > 0 && UploadFaces(device, faces, first, end, start, counts)) {
-            for (int face = first; face < end; ++face) {
-                if (counts[face] > 0) {
-                    device.DrawIndexedInstanced(kIndicesPerFace, counts[face], kIndicesPerFace * face, 0, start[face]);
-                    drawn += counts[face];
-                }
-            }
-        }
-        first = end;
-    }
-    return drawn;
+void CubeRenderer::BeginFaces() {
+    faceBatch_ = nullptr;
+    faceBatchUsed_ = 0;
+    faceDraws_.clear();
 }
 
-bool CubeRenderer::UploadFaces(RenderDevice& device, const FaceLists& faces, int first, int end,
-                               const uint32_t* start, const uint32_t* counts) {
-    uint8_t* mapped = static_cast<uint8_t*>(device.MapDiscard(instanceBuffer_));
-    if (mapped == nullptr) {
-        ShowErrorMessage("failed to lock instance buffer");
-        return false;
+uint32_t CubeRenderer::AddFaces(RenderDevice& device, const FaceLists& faces) {
+    uint32_t added = 0;
+    for (int face = 0; face < kFaceCount; ++face) {
+        // A list never holds more faces than its chunk has blocks, which is
+        // the capacity.
+        const uint32_t count = std::min(faces.counts[face], capacity_);
+        if (count == 0) {
+            continue;
+        }
+        if (faceBatch_ != nullptr && count > capacity_ - faceBatchUsed_) {
+            EndFaces(device);
+        }
+        if (faceBatch_ == nullptr) {
+            faceBatch_ = static_cast<uint8_t*>(device.MapDiscard(instanceBuffer_));
+            if (faceBatch_ == nullptr) {
+                ShowErrorMessage("failed to lock instance buffer");
+                continue;
+            }
+        }
+        std::memcpy(faceBatch_ + static_cast<size_t>(faceBatchUsed_) * sizeof(CubeInstance), faces.cubes[face],
+                    static_cast<size_t>(count) * sizeof(CubeInstance));
+        faceDraws_.push_back(FaceDraw{face, faceBatchUsed_, count});
+        faceBatchUsed_ += count;
+        added += count;
     }
-    for (int face = first; face < end; ++face) {
-        std::memcpy(mapped + static_cast<size_t>(start[face]) * sizeof(CubeInstance), faces.cubes[face],
-                    static_cast<size_t>(counts[face]) * sizeof(CubeInstance));
+    return added;
+}
+
+void CubeRenderer::EndFaces(RenderDevice& device) {
+    if (faceBatch_ == nullptr) {
+        return;
     }
     device.Unmap(instanceBuffer_);
-    instanceCount_ = start[end - 1] + counts[end - 1];
-    return true;
+    instanceCount_ = faceBatchUsed_;
+    for (const FaceDraw& draw : faceDraws_) {
+        device.DrawIndexedInstanced(kIndicesPerFace, draw.count, kIndicesPerFace * static_cast<uint32_t>(draw.face), 0,
+                                    draw.start);
+    }
+    BeginFaces();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "graphics/RenderDevice.h"
 
@@ -33,21 +34,31 @@ public:
     // False for zero instances or a failed map; nothing is written then.
     bool UploadInstances(RenderDevice& device, uint32_t count, const CubeInstance* instances);
     uint32_t InstanceCount() const { return instanceCount_; }
-    // Draws single faces of the cube mesh instead of whole cubes: uploads as
-    // many whole lists as fit into one map of the instance buffer, then draws
-    // each with its direction's two triangles. Returns the faces drawn.
-    uint32_t DrawFaces(RenderDevice& device, const FaceLists& faces);
+    // Draws single faces of the cube mesh instead of whole cubes, for many
+    // chunks at a time: AddFaces copies one chunk's lists into the mapped
+    // instance buffer and returns the faces it took; whenever the buffer is
+    // full, and at EndFaces, the lists gathered are drawn, each with its
+    // direction's two triangles.
+    void BeginFaces();
+    uint32_t AddFaces(RenderDevice& device, const FaceLists& faces);
+    void EndFaces(RenderDevice& device);
 
 private:
     bool CreateMesh(RenderDevice& device);
     bool CreateShaders(RenderDevice& device);
-    // Copies the lists [first, end) to their start offsets in one map.
-    bool UploadFaces(RenderDevice& device, const FaceLists& faces, int first, int end, const uint32_t* start,
-                     const uint32_t* counts);
 
     RenderDevice* device_;
     uint32_t instanceCount_;
     uint32_t capacity_;
+    // The face lists gathered in the current map of the instance buffer.
+    struct FaceDraw {
+        int face;
+        uint32_t start;
+        uint32_t count;
+    };
+    uint8_t* faceBatch_;
+    uint32_t faceBatchUsed_;
+    std::vector<FaceDraw> faceDraws_;
     InputLayoutHandle inputLayout_;
     ShaderHandle vertexShader_;
     ShaderHandle pixelShader_;

@@ -110,9 +110,11 @@ void VoxelWorld::DrawChunks(RenderDevice& device, const Vec3& eye) {
     };
     std::sort(drawList_.begin(), drawList_.end(),
               [&](const Chunk* a, const Chunk* b) { return distance(a) < distance(b); });
+    renderer_->BeginFaces();
     for (const Chunk* chunk : drawList_) {
         DrawChunkFaces(device, *chunk, eye);
     }
+    renderer_->EndFaces(device);
 }
 
 // One instanced draw of the whole cube per visible cube.
@@ -126,7 +128,7 @@ void VoxelWorld::DrawChunkCubes(RenderDevice& device, const Chunk& chunk) {
 
 // One instanced draw per face direction, of the faces turned towards the eye.
 void VoxelWorld::DrawChunkFaces(RenderDevice& device, const Chunk& chunk, const Vec3& eye) {
-    trianglesDrawn_ += kTrianglesPerFace * renderer_->DrawFaces(device, FacesTowardsEye(chunk, eye, Config().voxelSize));
+    trianglesDrawn_ += kTrianglesPerFace * renderer_->AddFaces(device, FacesTowardsEye(chunk, eye, Config().voxelSize));
 }
 
 short VoxelWorld::FillStatisticsLine(OverlayLine* lines) {

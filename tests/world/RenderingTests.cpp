@@ -326,3 +326,24 @@ TEST_F(FaceDrawing, ListsAreBatchedIntoMapsOfTheInstanceCapacity) {
     EXPECT_EQ(world.TrianglesDrawn(), 2u * 928);
     EXPECT_EQ(CapturedMessages(), std::vector<std::string>{"failed to lock instance buffer"});
 }
+
+// Chunks are drawn nearest first, and the lists of several chunks share one
+// map: from (12, 8, -40) chunk (1, 0, 0) is nearer than (0, 0, 0), which comes
+// first in key order.
+TEST_F(FaceDrawing, NearerChunksComeFirstAndChunksShareAMap) {
+    BuildFaces();
+    for (const ChunkKey key : {ChunkKey{0, 0, 0}, ChunkKey{0, 0, 1}, ChunkKey{0, 0, 2}, ChunkKey{0, 0, 3},
+                               ChunkKey{1, 0, 0}}) {
+        world.FindChunk(key)->SetBlock(3, 3, 3, 1);
+        RebuildNow(*world.FindChunk(key));
+    }
+    device.calls.clear();
+    Draw(12, -40);
+    EXPECT_EQ(world.ChunksDrawn(), 5u);
+    EXPECT_EQ(device.Count("MapDiscard"), 2u);  // matrices, then all faces
+    EXPECT_EQ(Values(device.BufferBytes(BufferHandle{7}), 0, 6), (std::vector<float>{11, 3, 3, 11, 3, 3}));
+    const std::vector<std::string> draws = device.CallsStartingWith("DrawIndexedInstanced");
+    ASSERT_FALSE(draws.empty());
+    EXPECT_EQ(draws.back(), "DrawIndexedInstanced 6 1 24 0 " + std::to_string(draws.size() - 1));
+    EXPECT_EQ(world.TrianglesDrawn(), 2u * draws.size());
+}
