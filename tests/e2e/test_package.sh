@@ -32,6 +32,7 @@ for file in usr/bin/voxmere usr/bin/voxmere-world usr/lib/voxmere/voxmere; do
   [ -x "$root/$file" ] || fail "$file is missing or not executable"
 done
 [ "$("$lib/voxmere" --version)" = "voxmere $version" ] || fail "the viewer says $("$lib/voxmere" --version)"
+[ "$("$root/usr/bin/voxmere-world" --version)" = "voxmere-world $version" ] || fail "the world tool has no version"
 for file in config.ini bin/icon.bmp bin/font/font.dds bin/font/fontInfo.txt bin/shader/Cube_VS.glsl \
   bin/shader/Cube_PS.glsl bin/shader/Font_VS.glsl bin/shader/Font_PS.glsl; do
   [ -f "$lib/$file" ] || fail "the run folder lacks $file"

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/Version.h"
 #include "config/Settings.h"
 
 namespace {
@@ -31,8 +32,11 @@ bool TakeInteger(int argc, char** argv, int& i, long long low, long long high, T
 constexpr long long kIntMax = 2147483647LL;
 }  // namespace
 
+const char* ToolVersion() { return "voxmere-world " VOXMERE_VERSION "\n"; }
+
 const char* ToolUsage() {
     return "usage: voxmere-world [options]\n"
+           "voxmere-world " VOXMERE_VERSION "\n"
            "\n"
            "Builds the voxel world the viewer would build for a seed and prints one line\n"
            "per chunk, in chunk-table order (slot x, then y, then z):\n"
@@ -66,6 +70,7 @@ const char* ToolUsage() {
            "                         column at world x, z (repeatable):\n"
            "                         column X Z top T  (T: one above the highest solid\n"
            "                         block, 0 for an empty column or one outside the window)\n"
+           "  --version              the program's version\n"
            "  --help                 this text\n";
 }
 
@@ -85,6 +90,8 @@ bool ParseToolOptions(int argc, char** argv, ToolOptions& out, std::string& erro
         bool ok = true;
         if (option == "--help" || option == "-h") {
             out.help = true;
+        } else if (option == "--version") {
+            out.version = true;
         } else if (option == "--seed") {
             ok = i + 1 < argc;
             if (ok) out.seed = argv[++i];

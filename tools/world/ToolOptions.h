@@ -27,8 +27,10 @@ struct ToolOptions {
     int32_t runs = 0;
     std::vector<Column> columns;
     bool help = false;
+    bool version = false;
 };
 
 // Starts from the settings' defaults; false with a reason on a bad option.
 bool ParseToolOptions(int argc, char** argv, ToolOptions& out, std::string& error);
 const char* ToolUsage();
+const char* ToolVersion();

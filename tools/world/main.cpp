@@ -123,8 +123,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "voxmere-world: %s\n%s", error.c_str(), ToolUsage());
         return 2;
     }
-    if (options.help) {
-        std::fputs(ToolUsage(), stdout);
+    if (options.help || options.version) {
+        std::fputs(options.help ? ToolUsage() : ToolVersion(), stdout);
         return 0;
     }
     ApplyWorldOptions(options, false);
