@@ -98,9 +98,6 @@ bool Core::Initialize() {
     if (!graphics_->Initialize(createDevice_())) {
         return false;
     }
-    if (input_->HasScreenshotKey() || !options_.screenshotPath.empty()) {
-        graphics_->Device()->KeepPresentedFrames();  // screenshots read frames already presented
-    }
     overlay_ = new TextOverlay();
     if (!overlay_->Initialize(graphics_)) {
         return false;
@@ -226,6 +223,8 @@ void Core::RunFrame() {
     Update();
     const double updateMs = MillisecondsSince(updateStart);
     const auto renderStart = std::chrono::steady_clock::now();
+    // Screenshots read frames already presented: keep the ones they will read.
+    graphics_->Device()->KeepPresentedFrames(screenshotRequested_ || !options_.screenshotPath.empty());
     Render();
     const double renderMs = MillisecondsSince(renderStart);
     TakeRequestedScreenshot();

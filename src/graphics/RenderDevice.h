@@ -269,10 +269,10 @@ public:
                                       int32_t baseVertex, uint32_t startInstance) = 0;
     virtual void Present(uint32_t syncInterval) = 0;
 
-    // From now on every Present keeps a copy of the frame it shows, for
-    // ReadFrame. Call it before the frames that are to be read: a swap chain
-    // may discard its back buffer when it presents.
-    virtual void KeepPresentedFrames() = 0;
+    // Whether the following Presents keep a copy of the frame they show, for
+    // ReadFrame (off at start). Switch it on before a frame that is to be
+    // read: a swap chain may discard its back buffer when it presents.
+    virtual void KeepPresentedFrames(bool keep) = 0;
     // Reads back the last presented frame as tightly packed RGBA rows, top row
     // first. False when the backend cannot.
     virtual bool ReadFrame(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height) = 0;

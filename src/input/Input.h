@@ -54,7 +54,6 @@ public:
     // bound to the setting screenshot, pressed while it was up (the keyboard's
     // repeats of a held key do not count).
     bool IsScreenshotPress(int32_t virtualKey) const;
-    bool HasScreenshotKey() const { return screenshot_ != 0; }
 
 private:
     static int32_t KeyIndex(int32_t virtualKey);

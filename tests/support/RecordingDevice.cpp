@@ -214,5 +214,5 @@ void RecordingDevice::DrawIndexedInstanced(uint32_t indexCountPerInstance, uint3
     Record("DrawIndexedInstanced", Join({indexCountPerInstance, instanceCount, startIndex, baseVertex, startInstance}));
 }
 void RecordingDevice::Present(uint32_t syncInterval) { Record("Present", std::to_string(syncInterval)); }
-void RecordingDevice::KeepPresentedFrames() { Record("KeepPresentedFrames"); }
+void RecordingDevice::KeepPresentedFrames(bool keep) { Record("KeepPresentedFrames", keep ? "1" : "0"); }
 bool RecordingDevice::ReadFrame(std::vector<uint8_t>&, uint32_t&, uint32_t&) { return !Record("ReadFrame") && false; }

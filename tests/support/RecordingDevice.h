@@ -86,7 +86,7 @@ public:
     void DrawIndexedInstanced(uint32_t indexCountPerInstance, uint32_t instanceCount, uint32_t startIndex,
                               int32_t baseVertex, uint32_t startInstance) override;
     void Present(uint32_t syncInterval) override;
-    void KeepPresentedFrames() override;
+    void KeepPresentedFrames(bool keep) override;
     bool ReadFrame(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height) override;
 
 private:

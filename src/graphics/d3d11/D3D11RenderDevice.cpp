@@ -536,13 +536,11 @@ void D3D11RenderDevice::Present(uint32_t syncInterval) {
     if (!s.swapChain) {
         return;
     }
-    if (s.keepPresentedFrames) {
-        s.presentedFrameKept = s.CopyBackBuffer();
-    }
+    s.presentedFrameKept = s.keepPresentedFrames && s.CopyBackBuffer();
     s.swapChain->Present(syncInterval, 0);
 }
 
-void D3D11RenderDevice::KeepPresentedFrames() { state_->keepPresentedFrames = true; }
+void D3D11RenderDevice::KeepPresentedFrames(bool keep) { state_->keepPresentedFrames = keep; }
 
 bool D3D11RenderDevice::ReadFrame(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height) {
     State& s = *state_;

@@ -78,7 +78,7 @@ public:
     // Presenting discards the back buffer (under Wine a read-back after it
     // returns an older frame), so kept frames are copied just before.
     void Present(uint32_t syncInterval) override;
-    void KeepPresentedFrames() override;
+    void KeepPresentedFrames(bool keep) override;
     bool ReadFrame(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height) override;
 
 private:

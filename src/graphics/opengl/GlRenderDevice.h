@@ -91,7 +91,7 @@ public:
     void Present(uint32_t syncInterval) override;
     // The frame is drawn into a framebuffer of its own, which presenting
     // leaves as it is.
-    void KeepPresentedFrames() override {}
+    void KeepPresentedFrames(bool) override {}
     bool ReadFrame(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height) override;
 
 private:
