@@ -126,20 +126,19 @@ bool Core::CreateMainWindow() {
         return false;
     }
     TypedSettings& settings = Config();
+    WindowDesc desc;
+    desc.title = kWindowTitle;
+    desc.width = settings.windowWidth;  // the configured size, also when full-screen takes the screen's
+    desc.height = settings.windowHeight;
+    desc.fullscreen = settings.fullscreen;
     const WindowPlacement placement =
         PlaceWindow(settings.fullscreen, screenWidth, screenHeight, settings.windowWidth, settings.windowHeight);
     settings.windowWidth = placement.width;
     settings.windowHeight = placement.height;
     windowCentreX_ = placement.centreX;
     windowCentreY_ = placement.centreY;
-
-    WindowDesc desc;
-    desc.title = kWindowTitle;
     desc.x = placement.x;
     desc.y = placement.y;
-    desc.width = placement.width;
-    desc.height = placement.height;
-    desc.fullscreen = settings.fullscreen;
     if (!platform_->CreateMainWindow(desc)) {
         return false;
     }

@@ -14,8 +14,8 @@ struct WindowDesc {
     const char* title = "";
     int32_t x = 0;
     int32_t y = 0;
-    uint32_t width = 0;
-    uint32_t height = 0;
+    uint32_t width = 0;   // the configured client size; a full-screen window
+    uint32_t height = 0;  // covers the screen whatever these say
     bool fullscreen = false;
 };
 

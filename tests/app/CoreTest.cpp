@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "RecordingDevice.h"
@@ -243,6 +244,16 @@ TEST_F(CoreLifecycle, GoodStartShowsTheWindowLastAndQueuesTheStartUpLines) {
     EXPECT_EQ(queued[2].y, 90u);
     EXPECT_EQ(RegisteredCallbacks().size(), 2u);  // the world's, then the core's
     core.Shutdown();
+
+    // Full-screen: the window is created at (0, 0) with its configured size,
+    // while the settings take the screen's size for everything after it.
+    Config().fullscreen = true;
+    Core fullscreen(&platform, platform.DeviceFactory(), RunOptions{});
+    ASSERT_TRUE(fullscreen.Initialize());
+    EXPECT_EQ(std::make_tuple(platform.window.x, platform.window.y, platform.window.width, platform.window.height),
+              std::make_tuple(0, 0, 640u, 360u));
+    EXPECT_EQ(std::make_pair(Config().windowWidth, Config().windowHeight), std::make_pair(1920u, 1080u));
+    fullscreen.Shutdown();
 }
 
 TEST_F(CoreLifecycle, MessagesAreDrainedBeforeFramesAndEscapeQuitsWithZero) {

@@ -98,13 +98,13 @@ bool SdlPlatform::CreateMainWindow(const WindowDesc& desc) {
     // configured size and the device scales it to the window when presenting.
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
     if (desc.fullscreen) {
-        flags |= SDL_WINDOW_FULLSCREEN;
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;  // the screen as it is, no mode change
     }
     window_ = SDL_CreateWindow(desc.title, desc.x, desc.y, static_cast<int>(desc.width),
                                static_cast<int>(desc.height), flags);
     if (window_ == nullptr) {
         ReportDiagnostic("SDL_CreateWindow of %u x %u pixels (windowWidth, windowHeight%s) failed: %s", desc.width,
-                         desc.height, desc.fullscreen ? ", fullscreen: the screen size" : "", SDL_GetError());
+                         desc.height, desc.fullscreen ? ", fullscreen" : "", SDL_GetError());
         return false;
     }
     SetWindowIcon(window_);
