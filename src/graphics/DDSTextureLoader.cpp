@@ -2,16 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <new>
-#include <system_error>
 #include <vector>
 
-#include "config/Settings.h"
 #include "graphics/DdsFormat.h"
-#include "platform/Files.h"
 
 namespace {
 
@@ -65,40 +59,6 @@ HRESULT CheckHeaders(DdsFile& file) {
         file.dataOffset = kDdsDx10DataOffset;
     }
     return kS_OK;
-}
-
-// What opening the file would have failed with: a missing file or folder on
-// the way, or (for a folder or an unreadable file) access denied.
-HRESULT OpenFailure(const std::string& nativePath) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(nativePath, error);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        const std::filesystem::path folder = std::filesystem::path(nativePath).parent_path();
-        const bool folderExists = folder.empty() || std::filesystem::is_directory(folder, error);
-        return folderExists ? kHResultFileNotFound : kHResultPathNotFound;
-    }
-    return kHResultAccessDenied;
-}
-
-// Reads the whole file, below 4 GiB and at least a header long.
-HRESULT ReadDdsFile(const char* fileName, std::unique_ptr<uint8_t[]>& bytes, uint64_t& size) {
-    const std::string nativePath = NativePath(fileName);
-    std::ifstream stream(nativePath, std::ios::binary | std::ios::ate);
-    if (!IsRegularFile(nativePath) || !stream) {
-        return OpenFailure(nativePath);
-    }
-    const std::streamoff end = stream.tellg();
-    if (end < 0 || static_cast<uint64_t>(end) >= (1ull << 32) || end < static_cast<std::streamoff>(kDdsLegacyDataOffset)) {
-        return kE_FAIL;
-    }
-    size = static_cast<uint64_t>(end);
-    bytes.reset(new (std::nothrow) uint8_t[size]);
-    if (!bytes) {
-        return kE_OUTOFMEMORY;
-    }
-    stream.seekg(0, std::ios::beg);
-    stream.read(reinterpret_cast<char*>(bytes.get()), static_cast<std::streamsize>(size));
-    return static_cast<uint64_t>(stream.gcount()) == size ? kS_OK : kE_FAIL;
 }
 
 HRESULT ChooseDx10Shape(const DdsFile& file, TextureShape& shape) {
@@ -269,7 +229,7 @@ HRESULT FillSubresources(const DdsFile& file, const TextureShape& shape, uint32_
 
 }  // namespace
 
-HRESULT LoadDdsTexture(RenderDevice* device, const char* fileName, TextureViewHandle* view) {
+HRESULT LoadDdsTexture(RenderDevice* device, const NativeChar* fileName, TextureViewHandle* view) {
     if (view != nullptr) {
         *view = TextureViewHandle{};
     }
@@ -278,7 +238,7 @@ HRESULT LoadDdsTexture(RenderDevice* device, const char* fileName, TextureViewHa
     }
     std::unique_ptr<uint8_t[]> bytes;
     uint64_t size = 0;
-    const HRESULT result = ReadDdsFile(fileName, bytes, size);
+    const HRESULT result = ReadNativeFile(fileName, kDdsLegacyDataOffset, bytes, size);
     if (Failed(result)) {
         return result;
     }

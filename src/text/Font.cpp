@@ -1,5 +1,6 @@
 #include "text/Font.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -11,6 +12,27 @@
 namespace {
 // The longest texture path the font accepts.
 constexpr size_t kMaximumImagePathLength = 99;
+
+// The texture's name as the loader takes it: on Windows the setting as it
+// stands, widened with mbstowcs_s into a buffer of 100 wide characters;
+// elsewhere the path with this system's folder separator. False when the name
+// does not fit.
+bool TextureFileName(const std::string& setting, NativeString& out) {
+    if (setting.size() > kMaximumImagePathLength) {
+        return false;
+    }
+#ifdef _WIN32
+    wchar_t wide[kMaximumImagePathLength + 1];
+    size_t converted = 0;
+    if (mbstowcs_s(&converted, wide, kMaximumImagePathLength + 1, setting.c_str(), _TRUNCATE) != 0) {
+        return false;
+    }
+    out = wide;
+#else
+    out = NativePath(setting);
+#endif
+    return true;
+}
 
 void SkipPastNextSpace(std::istream& in) {
     char c = 0;
@@ -31,8 +53,9 @@ Font::~Font() = default;
 
 bool Font::Initialize(RenderDevice& device) {
     height_ = Config().fontSize;
-    const std::string imagePath = NativePath(Config().fontImageFilename);
-    if (imagePath.size() > kMaximumImagePathLength) {
+    const std::string& imagePath = Config().fontImageFilename;
+    NativeString textureName;
+    if (!TextureFileName(imagePath, textureName)) {
         ReportDiagnostic("fontImageFilename %s is longer than %d characters", imagePath.c_str(),
                          static_cast<int>(kMaximumImagePathLength));
         return false;
@@ -43,7 +66,7 @@ bool Font::Initialize(RenderDevice& device) {
     if (textureView_) {
         device.Release(textureView_);  // from an earlier start
     }
-    const HRESULT result = LoadDdsTexture(&device, imagePath.c_str(), &textureView_);
+    const HRESULT result = LoadDdsTexture(&device, textureName.c_str(), &textureView_);
     if (result < 0) {
         ReportDiagnostic("cannot load the font texture %s (fontImageFilename): %s (working directory %s)",
                          imagePath.c_str(), DescribeDdsResult(result), WorkingDirectory().c_str());

@@ -100,7 +100,7 @@ protected:
         if (fileSize != 0) bytes.resize(fileSize);
         const std::string path = folder_.Write("texture.dds", bytes);
         view_.id = 77;
-        return static_cast<uint32_t>(LoadDdsTexture(&device_, path.c_str(), &view_));
+        return static_cast<uint32_t>(LoadDdsTexture(&device_, NativeName(path).c_str(), &view_));
     }
 
     TempFolder folder_;
@@ -124,7 +124,8 @@ TEST_F(DdsLoaderTest, RejectsMissingArgumentsAndUnreadablePathsAndClearsTheView)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         view_.id = 5;
-        EXPECT_EQ(static_cast<uint32_t>(LoadDdsTexture(c.device, c.file.empty() ? nullptr : c.file.c_str(), c.view)),
+        const NativeString file = NativeName(c.file);
+        EXPECT_EQ(static_cast<uint32_t>(LoadDdsTexture(c.device, c.file.empty() ? nullptr : file.c_str(), c.view)),
                   c.expected);
         EXPECT_EQ(view_.id != 0, c.view == nullptr);
     }

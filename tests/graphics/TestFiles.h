@@ -5,6 +5,10 @@
 #include <vector>
 
 #include "ScratchFolder.h"
+#include "platform/NativeFile.h"
+
+// A path in the form the system's file calls take (widened on Windows).
+inline NativeString NativeName(const std::string& path) { return NativeString(path.begin(), path.end()); }
 
 // A fresh temporary folder, removed with its contents when the object goes.
 class TempFolder {
