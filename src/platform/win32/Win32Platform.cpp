@@ -68,7 +68,7 @@ void ShowWin32MessageBox(const char* text) { MessageBoxA(nullptr, text, "Error",
 
 Win32Platform::Win32Platform(WindowMessageHandler handler) : handler_(handler) {}
 
-Win32Platform::~Win32Platform() { Shutdown(); }
+Win32Platform::~Win32Platform() = default;
 
 bool Win32Platform::Initialize() {
     g_handler = handler_;
@@ -86,16 +86,12 @@ bool Win32Platform::Initialize() {
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = kClassName;
     windowClass.hIconSm = LoadIconW(instance_, MAKEINTRESOURCEW(kIconGroup));
-    classRegistered_ = RegisterClassExW(&windowClass) != 0;
-    return classRegistered_;
+    return RegisterClassExW(&windowClass) != 0;
 }
 
+// Unregistering a class that is not registered is a harmless failure.
 void Win32Platform::Shutdown() {
-    DestroyMainWindow();
-    if (classRegistered_) {
-        UnregisterClassW(kClassName, instance_);
-        classRegistered_ = false;
-    }
+    UnregisterClassW(kClassName, instance_);
     g_handler = nullptr;
 }
 
@@ -128,11 +124,10 @@ void Win32Platform::HideCursor() { ShowCursor(FALSE); }
 
 void Win32Platform::ShowMainWindow() { ShowWindow(window_, SW_SHOW); }
 
+// Destroying a window that was never created is a harmless failure.
 void Win32Platform::DestroyMainWindow() {
-    if (window_ != nullptr) {
-        DestroyWindow(window_);
-        window_ = nullptr;
-    }
+    DestroyWindow(window_);
+    window_ = nullptr;
 }
 
 bool Win32Platform::NextMessage(Message& out) {

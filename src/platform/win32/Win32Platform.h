@@ -38,7 +38,6 @@ public:
 private:
     WindowMessageHandler handler_;
     HINSTANCE__* instance_ = nullptr;
-    bool classRegistered_ = false;
     HWND__* window_ = nullptr;
 };
 
