@@ -16,10 +16,10 @@ namespace {
 constexpr DdsPixelFormat kRgba32 = {32, kDdpfRgb, 0, 32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
 constexpr DdsPixelFormat kLuminance8 = {32, kDdpfLuminance, 0, 8, 0xFF, 0, 0, 0};
 constexpr uint32_t kFlags = 0x1 | 0x2 | 0x4 | 0x1000;  // caps, height, width, pixel format
-constexpr uint32_t kEof = 0x80070026u, kNotSupported = 0x80070032u, kInvalidData = 0x8007000Du,
-                   kFail = 0x80004005u;
+constexpr uint32_t kEof = 0x80070026u, kNotSupported = 0x80070032u, kInvalidData = 0x8007000Du, kFail = 0x80004005u;
 
 DdsPixelFormat FourCc(uint32_t code) { return {32, kDdpfFourCc, code, 0, 0, 0, 0, 0}; }
+const DdsPixelFormat kDxt1 = FourCc(MakeFourCc('D', 'X', 'T', '1'));
 
 // The description of a DDS file a test writes.
 struct DdsLayout {
@@ -32,13 +32,6 @@ struct DdsLayout {
     std::optional<DdsHeaderDx10> dx10;
     size_t pixelBytes = 64;
 };
-
-// n faces of a 4 x 4 RGBA texture, one after the other.
-std::vector<std::string> Faces(int n) {
-    std::vector<std::string> levels;
-    for (int i = 0; i < n; ++i) levels.push_back("16/64@" + std::to_string(64 * i));
-    return levels;
-}
 
 DdsLayout Dx10(DdsLayout layout, uint32_t dxgiFormat, uint32_t dimension, uint32_t arraySize, uint32_t miscFlag = 0) {
     layout.pixelFormat = FourCc(MakeFourCc('D', 'X', '1', '0'));
@@ -68,11 +61,14 @@ std::vector<uint8_t> Build(const DdsLayout& layout) {
     return bytes;
 }
 
-// Keeps each subresource the loader handed over as "rowPitch/slicePitch@offset from the first".
+// Keeps the description and each subresource the loader handed over, as
+// "rowPitch/slicePitch@offset from the first level's bytes".
 class TextureRecorder : public RecordingDevice {
 public:
     bool CreateTexture(const TextureDesc& desc, const SubresourceData* subresources, TextureViewHandle& out) override {
-        lastDesc = desc;
+        const TextureDesc& d = desc;
+        shape = {static_cast<uint32_t>(d.dimension), d.width, d.height, d.depth, d.mipLevels, d.arraySize,
+                 static_cast<uint32_t>(d.format), d.cube};
         levels.clear();
         const auto* first = static_cast<const uint8_t*>(subresources[0].data);
         firstByte = *first;
@@ -86,7 +82,7 @@ public:
     uint32_t FeatureLevel() const override { return featureLevel; }
     bool SupportsTextureFormat(Format format) const override { return format != unsupported; }
 
-    TextureDesc lastDesc;
+    std::vector<uint32_t> shape;  // dimension, width, height, depth, levels, items, format, cube
     std::vector<std::string> levels;
     uint8_t firstByte = 0;
     uint32_t featureLevel = 0xa000;
@@ -115,27 +111,18 @@ TEST_F(DdsLoaderTest, RejectsMissingArgumentsAndUnreadablePathsAndClearsTheView)
         std::string file;
         TextureViewHandle* view;
         uint32_t expected;
-    } cases[] = {{nullptr, path, &view_, 0x80070057u},  // invalid argument
-                 {&device_, "", &view_, 0x80070057u},
-                 {&device_, path, nullptr, 0x80070057u},
+    } cases[] = {{nullptr, path, &view_, 0x80070057u},                      // invalid argument
                  {&device_, folder_.File("none.dds"), &view_, 0x80070002u},   // file not found
-                 {&device_, folder_.File("none/a.dds"), &view_, 0x80070003u}, // path not found
                  {&device_, folder_.File(""), &view_, 0x80070005u}};          // a folder: access denied
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
         view_.id = 5;
-        const NativeString file = NativeName(c.file);
-        EXPECT_EQ(static_cast<uint32_t>(LoadDdsTexture(c.device, c.file.empty() ? nullptr : file.c_str(), c.view)),
-                  c.expected);
+        EXPECT_EQ(static_cast<uint32_t>(LoadDdsTexture(c.device, NativeName(c.file).c_str(), c.view)), c.expected) << c.file;
         EXPECT_EQ(view_.id != 0, c.view == nullptr);
     }
     EXPECT_TRUE(device_.calls.empty());
 }
 
 TEST_F(DdsLoaderTest, BrokenUnsupportedOrShortFilesFailBeforeCreation) {
-    const DdsPixelFormat rgb24 = {32, kDdpfRgb, 0, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0};
-    const DdsLayout dxt1 = {.width = 6, .height = 6, .mipCount = 2, .pixelFormat = FourCc(MakeFourCc('D', 'X', 'T', '1')),
-                          .pixelBytes = 4 * 8 + 8 - 1};
     const struct {
         const char* what;
         DdsLayout layout;
@@ -144,42 +131,24 @@ TEST_F(DdsLoaderTest, BrokenUnsupportedOrShortFilesFailBeforeCreation) {
     } cases[] = {
         {"127-byte file", {}, 127, kFail},
         {"magic", {.magic = MakeFourCc('D', 'D', 'S', 'X')}, 0, kFail},
-        {"header size", {.headerSize = 128}, 0, kFail},
-        {"pixel format size", {.pixelFormat = {24, kDdpfRgb, 0, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000}}, 0, kFail},
         {"cut DX10 header", Dx10({.pixelBytes = 0}, 28, kDimensionTexture2D, 1), 147, kFail},
-        {"128-byte file: no pixels", {.pixelBytes = 0}, 0, kEof},
+        {"no pixels", {.pixelBytes = 0}, 0, kEof},
         {"mip chain a byte short", {.width = 8, .height = 2, .mipCount = 4, .pixelFormat = kLuminance8, .pixelBytes = 22},
          0, kEof},
-        {"BC1 chain a byte short", dxt1, 0, kEof},
-        {"24-bit RGB", {.pixelFormat = rgb24}, 0, kNotSupported},
-        {"unknown FourCC", {.pixelFormat = FourCc(MakeFourCc('Y', 'U', 'Y', '2'))}, 0, kNotSupported},
+        {"24-bit RGB", {.pixelFormat = {32, kDdpfRgb, 0, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0}}, 0, kNotSupported},
         {"cube lacking -Y", {.caps2 = kDdsCaps2Cubemap | (kDdsCaps2AllFaces & ~0x2000u), .pixelBytes = 6 * 64}, 0,
          kNotSupported},
         {"DX10 array size 0", Dx10({}, 28, kDimensionTexture2D, 0), 0, kInvalidData},
-        {"DX10 format 0", Dx10({}, 0, kDimensionTexture2D, 1), 0, kNotSupported},
         {"DX10 format 100", Dx10({}, 100, kDimensionTexture2D, 1), 0, kNotSupported},
-        {"DX10 buffer", Dx10({}, 28, 1, 1), 0, kNotSupported},
-        {"DX10 dimension 5", Dx10({}, 28, 5, 1), 0, kNotSupported},
         {"DX10 volume without depth flag", Dx10({}, 28, kDimensionTexture3D, 1), 0, kInvalidData},
-        {"DX10 volume array", Dx10({.flags = kFlags | kDdsdDepth, .depth = 1}, 28, kDimensionTexture3D, 2), 0,
-         kNotSupported},
-        {"DX10 line of height 4", Dx10({}, 28, kDimensionTexture1D, 1), 0, kInvalidData},
         {"16 levels", {.mipCount = 16}, 0, kNotSupported},
-        {"width 16385", {.width = 16385, .height = 1}, 0, kNotSupported},
-        {"depth 2049", {.flags = kFlags | kDdsdDepth, .width = 1, .height = 1, .depth = 2049}, 0, kNotSupported},
         {"2049 array items", Dx10({}, 61, kDimensionTexture2D, 2049), 0, kNotSupported},
         {"cube faces beyond 2^32", Dx10({}, 28, kDimensionTexture2D, 0x2AAAAAABu, kMiscTextureCube), 0, kNotSupported},
-        // A dimension of 0 would take no bytes in the table but one pixel in an upload.
         {"width 0", {.width = 0}, 0, kInvalidData},
-        {"height 0", {.height = 0}, 0, kInvalidData},
-        {"volume of depth 0", {.flags = kFlags | kDdsdDepth, .depth = 0}, 0, kInvalidData},
-        {"DX10 array of 2, width 0", Dx10({.width = 0, .height = 14}, 28, kDimensionTexture2D, 2), 0, kInvalidData},
-        {"DX10 volume of depth 0", Dx10({.flags = kFlags | kDdsdDepth}, 28, kDimensionTexture3D, 1), 0, kInvalidData},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(Load(c.layout, c.fileSize), c.expected);
-        EXPECT_FALSE(view_);
+        EXPECT_EQ(Load(c.layout, c.fileSize), c.expected) << c.what;
+        EXPECT_FALSE(view_) << c.what;
     }
     device_.unsupported = Format::R8G8B8A8_UNorm;
     EXPECT_EQ(Load(DdsLayout{.pixelBytes = 0}), kEof) << "the table is filled before the device is asked";
@@ -187,129 +156,89 @@ TEST_F(DdsLoaderTest, BrokenUnsupportedOrShortFilesFailBeforeCreation) {
     EXPECT_EQ(device_.Count("CreateTexture"), 0u);
 }
 
+// Levels halve down to 1; block-compressed levels take whole 4 x 4 blocks; a
+// volume level spans all its slices; array items come first, their levels
+// within them; pixel data begins right after the headers.
 TEST_F(DdsLoaderTest, ShapesAndSubresourceLayouts) {
+    const auto faces = [](int n) {
+        std::vector<std::string> levels;
+        for (int i = 0; i < n; ++i) levels.push_back("16/64@" + std::to_string(64 * i));
+        return levels;
+    };
     const struct {
         const char* what;
         DdsLayout layout;
-        const char* call;
+        std::vector<uint32_t> shape;
         std::vector<std::string> levels;
     } cases[] = {
-        {"legacy RGBA", {}, "CreateTexture 1 4 4 1 1 1 28 0", {"16/64@0"}},
-        {"mip count 0 means one level", {.mipCount = 0}, "CreateTexture 1 4 4 1 1 1 28 0", {"16/64@0"}},
-        {"mip chain halves to 1",
+        {"mip count 0 means one level", {.mipCount = 0}, {1, 4, 4, 1, 1, 1, 28, 0}, {"16/64@0"}},
+        {"mip chain",
          {.width = 8, .height = 2, .mipCount = 4, .pixelFormat = kLuminance8, .pixelBytes = 8 * 2 + 4 + 2 + 1},
-         "CreateTexture 1 8 2 1 4 1 61 0",
+         {1, 8, 2, 1, 4, 1, 61, 0},
          {"8/16@0", "4/4@16", "2/2@20", "1/1@22"}},
-        {"cube map",
-         {.caps2 = kDdsCaps2Cubemap | kDdsCaps2AllFaces, .pixelBytes = 6 * 64},
-         "CreateTexture 1 4 4 1 1 6 28 1",
-         Faces(6)},
-        {"legacy volume: a level spans all its slices",
+        {"cube map", {.caps2 = kDdsCaps2Cubemap | kDdsCaps2AllFaces, .pixelBytes = 6 * 64}, {1, 4, 4, 1, 1, 6, 28, 1},
+         faces(6)},
+        {"volume",
          {.flags = kFlags | kDdsdDepth, .width = 2, .height = 2, .depth = 3, .mipCount = 2, .pixelBytes = 2 * 2 * 4 * 3 + 4},
-         "CreateTexture 2 2 2 3 2 1 28 0",
+         {2, 2, 2, 3, 2, 1, 28, 0},
          {"8/16@0", "4/4@48"}},
-        {"BC1 in whole blocks",
-         {.width = 6, .height = 6, .mipCount = 2, .pixelFormat = FourCc(MakeFourCc('D', 'X', 'T', '1')), .pixelBytes = 40},
-         "CreateTexture 1 6 6 1 2 1 71 0",
+        {"BC1", {.width = 6, .height = 6, .mipCount = 2, .pixelFormat = kDxt1, .pixelBytes = 40}, {1, 6, 6, 1, 2, 1, 71, 0},
          {"16/32@0", "8/8@32"}},
-        {"DX10 line", Dx10({.flags = kFlags & ~kDdsdHeight, .width = 16, .pixelBytes = 16}, 61, kDimensionTexture1D, 1),
-         "CreateTexture 0 16 1 1 1 1 61 0", {"16/16@0"}},
-        {"DX10 cube array", Dx10({.pixelBytes = 12 * 64}, 28, kDimensionTexture2D, 2, kMiscTextureCube),
-         "CreateTexture 1 4 4 1 1 12 28 1", Faces(12)},
-        {"DX10 array: items first, levels within them",
-         Dx10({.mipCount = 2, .pixelBytes = 2 * (64 + 16)}, 28, kDimensionTexture2D, 2),
-         "CreateTexture 1 4 4 1 2 2 28 0",
+        {"DX10 array", Dx10({.mipCount = 2, .pixelBytes = 2 * (64 + 16)}, 28, kDimensionTexture2D, 2),
+         {1, 4, 4, 1, 2, 2, 28, 0},
          {"16/64@0", "8/16@64", "16/64@80", "8/16@144"}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        device_.calls.clear();
-        ASSERT_EQ(Load(c.layout), 0u);
+        ASSERT_EQ(Load(c.layout), 0u) << c.what;
         EXPECT_TRUE(view_);
-        EXPECT_EQ(device_.calls, std::vector<std::string>{c.call});
-        EXPECT_EQ(device_.firstByte, 0) << "pixel data begins right after the headers";
-        EXPECT_EQ(device_.levels, c.levels);
+        EXPECT_EQ(device_.shape, c.shape) << c.what;
+        EXPECT_EQ(device_.firstByte, 0) << c.what;
+        EXPECT_EQ(device_.levels, c.levels) << c.what;
     }
 }
 
-TEST(DdsLegacyFormatTest, TellsFormatsApartByMasksAndCodes) {
-    const struct {
-        DdsPixelFormat pixelFormat;
-        Format expected;
-    } cases[] = {
+TEST(DdsFormats, LegacyFormatsByMasksAndCodesAndSurfaceSizes) {
+    const std::pair<DdsPixelFormat, Format> legacy[] = {
         {kRgba32, Format::R8G8B8A8_UNorm},
         {{32, kDdpfRgb, 0, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, Format::B8G8R8A8_UNorm},
         {{32, kDdpfRgb, 0, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0}, Format::B8G8R8X8_UNorm},
-        {{32, kDdpfRgb, 0, 32, 0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000}, Format::R10G10B10A2_UNorm},
-        {{32, kDdpfRgb, 0, 16, 0xF800, 0x07E0, 0x001F, 0}, Format::B5G6R5_UNorm},
         {{32, kDdpfRgb, 0, 16, 0x0F00, 0x00F0, 0x000F, 0xF000}, Format::Unknown},
-        {{32, kDdpfLuminance, 0, 16, 0xFF, 0, 0, 0xFF00}, Format::R8G8_UNorm},
-        {{32, kDdpfAlpha, 0, 8, 0, 0, 0, 0xFF}, Format::A8_UNorm},
-        {FourCc(MakeFourCc('D', 'X', 'T', '2')), Format::BC2_UNorm},
         {FourCc(MakeFourCc('A', 'T', 'I', '2')), Format::BC5_UNorm},
-        {FourCc(MakeFourCc('B', 'C', '4', 'S')), Format::BC4_SNorm},
-        {FourCc(113), Format::R16G16B16A16_Float},
         {FourCc(114), Format::R32_Float},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(LegacyFormat(c.pixelFormat), c.expected)
-            << "flags " << c.pixelFormat.flags << " fourCC " << c.pixelFormat.fourCc << " bits "
-            << c.pixelFormat.rgbBitCount;
-    }
-}
-
-TEST(DdsSurfaceSizeTest, BlockCompressedPackedAndPlainFormats) {
+    for (const auto& [pixelFormat, expected] : legacy) EXPECT_EQ(LegacyFormat(pixelFormat), expected) << pixelFormat.fourCc;
     const struct {
         uint32_t width, height, format;
         uint64_t rowBytes, rows;
-    } cases[] = {
-        {5, 5, 71, 16, 2},  // BC1: 2 x 2 blocks of 8 bytes
-        {1, 1, 71, 8, 1},   // a level smaller than a block still takes one
-        {0, 0, 71, 8, 1},   //
-        {5, 5, 77, 32, 2},  // BC3: 16-byte blocks
-        {8, 4, 80, 16, 1},  // BC4: 8-byte blocks
-        {8, 4, 83, 32, 1},  // BC5: 16-byte blocks
-        {4, 4, 98, 16, 1},  // BC7
-        {3, 2, 68, 8, 2},   // R8G8_B8G8 pairs
-        {3, 2, 28, 12, 2},  // 32 bits
-        {9, 1, 66, 2, 1},   // 1 bit rounds up to bytes
-    };
-    for (const auto& c : cases) {
+    } sizes[] = {{5, 5, 71, 16, 2}, {1, 1, 71, 8, 1}, {5, 5, 77, 32, 2}, {3, 2, 68, 8, 2}, {9, 1, 66, 2, 1}};
+    for (const auto& c : sizes) {
         const SurfaceSize size = GetSurfaceSize(c.width, c.height, c.format);
-        SCOPED_TRACE("format " + std::to_string(c.format) + " " + std::to_string(c.width) + "x" + std::to_string(c.height));
-        EXPECT_EQ(size.rowBytes, c.rowBytes);
-        EXPECT_EQ(size.rows, c.rows);
-        EXPECT_EQ(size.levelBytes, c.rowBytes * c.rows);
-    }
-    for (auto [format, bits] : {std::pair{0u, 0u}, {2u, 128u}, {71u, 4u}, {99u, 8u}, {100u, 0u}}) {
-        EXPECT_EQ(BitsPerPixel(format), bits) << format;
+        EXPECT_TRUE(size.rowBytes == c.rowBytes && size.rows == c.rows && size.levelBytes == c.rowBytes * c.rows)
+            << "format " << c.format << " " << c.width << "x" << c.height;
     }
 }
 
+// A failed creation is tried once more without the levels above the device's
+// size limit (8192 at 10_0, 4096 at 9_3, 2048 at 9_1); one level is not retried.
 TEST_F(DdsLoaderTest, FailedCreationRetriesCappedByFeatureLevelUnlessThereIsOneLevel) {
     const DdsLayout wide = {.width = 16384, .height = 1, .mipCount = 2, .pixelFormat = kLuminance8, .pixelBytes = 16384 + 8192};
     device_.failingNth["CreateTexture"] = 1;
     ASSERT_EQ(Load(wide), 0u);
-    EXPECT_EQ(device_.calls,
-              (std::vector<std::string>{"CreateTexture 1 16384 1 1 2 1 61 0", "CreateTexture 1 8192 1 1 1 1 61 0"}));
+    EXPECT_TRUE(device_.shape[1] == 8192u && device_.shape[4] == 1u);
     EXPECT_EQ(device_.firstByte, 16384 % 251) << "the retry starts at the second level's bytes";
 
     const DdsLayout texture = {.width = 4096, .height = 1, .mipCount = 3, .pixelFormat = kLuminance8,
-                             .pixelBytes = 4096 + 2048 + 1024};
-    device_.featureLevel = 0x9100;
-    device_.failingNth["CreateTexture"] = 3;  // counts go on from the first load
-    ASSERT_EQ(Load(texture), 0u);
-    EXPECT_EQ(device_.lastDesc.width, 2048u) << "9_1 caps plain textures at 2048";
-    EXPECT_EQ(device_.lastDesc.mipLevels, 2u);
-    device_.featureLevel = 0x9300;
-    device_.failingNth["CreateTexture"] = 5;
-    ASSERT_EQ(Load(texture), 0u);
-    EXPECT_EQ(device_.lastDesc.width, 4096u) << "9_3 takes 4096";
-
-    device_.calls.clear();
+                               .pixelBytes = 4096 + 2048 + 1024};
+    for (const auto& [level, width] : {std::pair{0x9100u, 2048u}, {0x9300u, 4096u}}) {
+        device_.featureLevel = level;
+        device_.failingNth["CreateTexture"] = static_cast<int>(device_.Count("CreateTexture")) + 1;
+        ASSERT_EQ(Load(texture), 0u);
+        EXPECT_EQ(device_.shape[1], width) << std::hex << level;
+    }
+    const size_t before = device_.Count("CreateTexture");
     device_.failing = {"CreateTexture"};
     EXPECT_EQ(Load(DdsLayout{}), kFail);
-    EXPECT_EQ(device_.Count("CreateTexture"), 1u) << "one level: no retry";
+    EXPECT_EQ(device_.Count("CreateTexture"), before + 1) << "one level: no retry";
     EXPECT_FALSE(view_);
 }
 

@@ -29,29 +29,31 @@ protected:
         if (prepare) prepare(*device);
         return graphics.Initialize(std::move(device));
     }
-    Calls CallsAfter(size_t mark) const { return {recording->calls.begin() + static_cast<long>(mark), recording->calls.end()}; }
+    Calls NamesAfter(size_t mark) const {
+        Calls names;
+        for (size_t i = mark; i < recording->calls.size(); ++i) names.push_back(NameOf(recording->calls[i]));
+        return names;
+    }
 
     GraphicsDevice graphics_;
     RecordingDevice* recording = nullptr;
     MessageCapture messages_;
 };
 
-TEST_F(GraphicsDeviceTest, StartsInOrderBindsTheThreeDimensionalStatesAndDrawsFrames) {
-    Config().windowWidth = 640;
-    Config().windowHeight = 360;
+// The 3-D states are bound at the end of start-up; a raster mode is bound
+// only when it changes; two overlay toggles bring the 3-D states back.
+TEST_F(GraphicsDeviceTest, StartsInOrderAndSwitchesStatesOnlyWhenTheyChange) {
     ASSERT_TRUE(Start(graphics_));
-    const Calls expected = {
-        "QueryAdapter",            "CreateDeviceAndSwapChain 640 360 0 1 1 1",
-        "CreateRenderTarget",      "CreateDepthBuffer 640 360", "CreateDepthStencilView",
-        "BindRenderTargets",       "CreateDepthStencilState 1 1", "SetDepthStencilState 1 1",
-        "CreateDepthStencilState 0 1", "CreateBlendState 1",   "CreateBlendState 0",
-        "CreateRasterizerState 0 1", "CreateRasterizerState 1 1", "SetRasterizerState 5",
-        "SetViewport 640 360"};
-    EXPECT_EQ(recording->calls, expected);
+    EXPECT_EQ(NamesAfter(0), (Calls{"QueryAdapter", "CreateDeviceAndSwapChain", "CreateRenderTarget",
+                                    "CreateDepthBuffer", "CreateDepthStencilView", "BindRenderTargets",
+                                    "CreateDepthStencilState", "SetDepthStencilState", "CreateDepthStencilState",
+                                    "CreateBlendState", "CreateBlendState", "CreateRasterizerState",
+                                    "CreateRasterizerState", "SetRasterizerState", "SetViewport"}));
     EXPECT_TRUE(messages_.Messages().empty());
     EXPECT_STREQ(graphics_.AdapterName(), "Recording Adapter");
+    const std::string solid = recording->CallsStartingWith("SetRasterizerState")[0];
+    const std::string depthOn = recording->CallsStartingWith("SetDepthStencilState")[0];
 
-    // Raster mode changes state only when it differs; two overlay toggles restore the 3D states.
     const size_t mark = recording->calls.size();
     for (RasterMode mode : {RasterMode::Solid, RasterMode::Wireframe, RasterMode::Wireframe, RasterMode::Solid}) {
         graphics_.SetRasterMode(mode);
@@ -61,21 +63,26 @@ TEST_F(GraphicsDeviceTest, StartsInOrderBindsTheThreeDimensionalStatesAndDrawsFr
     const float sky[4] = {0.6f, 0.6f, 0.6f, 1.0f};
     graphics_.BeginFrame(sky);
     graphics_.EndFrame();
-    EXPECT_EQ(CallsAfter(mark), (Calls{"SetRasterizerState 6", "SetRasterizerState 5", "SetDepthStencilState 2 1",
-                                       "SetBlendState 3 4294967295", "SetBlendState 4 4294967295",
-                                       "SetDepthStencilState 1 1", "ClearRenderTarget", "ClearDepth", "Present 1"}));
+    EXPECT_EQ(NamesAfter(mark), (Calls{"SetRasterizerState", "SetRasterizerState", "SetDepthStencilState",
+                                       "SetBlendState", "SetBlendState", "SetDepthStencilState", "ClearRenderTarget",
+                                       "ClearDepth", "Present"}));
+    const Calls raster = recording->CallsStartingWith("SetRasterizerState");
+    const Calls depth = recording->CallsStartingWith("SetDepthStencilState");
+    const Calls blend = recording->CallsStartingWith("SetBlendState");
+    EXPECT_TRUE(raster[1] != solid && raster[2] == solid);
+    EXPECT_TRUE(depth[1] != depthOn && depth[2] == depthOn);
+    EXPECT_NE(blend[0], blend[1]);
+    EXPECT_EQ(recording->calls.back(), "Present 1");
 }
 
 TEST_F(GraphicsDeviceTest, VideoMemoryIsTruncatedMegabytesAndAdapterNameMustFitWithItsTerminator) {
-    for (auto [bytes, megabytes] : {std::pair{0ull, 0}, {1048575ull, 0}, {1048576ull, 1}, {3ull * 1024 * 1024 - 1, 2},
-                                    {2147483648ull, 2048}}) {
+    for (auto [bytes, megabytes] : {std::pair{3ull * 1024 * 1024 - 1, 2}, {2147483648ull, 2048}}) {
         GraphicsDevice graphics;
         ASSERT_TRUE(Start(graphics, [bytes = bytes](RecordingDevice& d) { d.adapter.dedicatedVideoMemory = bytes; }));
         EXPECT_EQ(graphics.VideoMemoryMb(), megabytes) << bytes << " bytes";
     }
     ASSERT_TRUE(Start(graphics_, [](RecordingDevice& d) { d.adapter.description = std::string(127, 'a'); }));
     EXPECT_EQ(std::string(graphics_.AdapterName()), std::string(127, 'a'));
-
     GraphicsDevice tooLong;
     EXPECT_FALSE(Start(tooLong, [](RecordingDevice& d) { d.adapter.description = std::string(128, 'b'); }));
     EXPECT_TRUE(messages_.Messages().empty());
@@ -84,7 +91,10 @@ TEST_F(GraphicsDeviceTest, VideoMemoryIsTruncatedMegabytesAndAdapterNameMustFitW
     GraphicsDevice().Shutdown();  // never started: nothing to do
 }
 
-TEST_F(GraphicsDeviceTest, SwapChainTakesTheLastExactlyMatchingRateOnlyWithVSync) {
+// With VSync the swap chain takes the refresh rate of the last display mode
+// of exactly the window's size, and frames are presented on the vertical
+// blank; without, rate 0/1 and no waiting.
+TEST_F(GraphicsDeviceTest, SwapChainTakesTheLastExactlyMatchingRateOnlyWithVSyncAndFullscreenIsLeftFirst) {
     const std::vector<DisplayMode> modes = {{1280, 720, 60000, 1001}, {1920, 1080, 144, 1}, {1280, 720, 60, 1},
                                             {1280, 720, 75, 1},       {1280, 1024, 85, 1},  {720, 1280, 120, 1}};
     for (const bool vsync : {true, false}) {
@@ -92,25 +102,22 @@ TEST_F(GraphicsDeviceTest, SwapChainTakesTheLastExactlyMatchingRateOnlyWithVSync
         GraphicsDevice graphics;
         ASSERT_TRUE(Start(graphics, [&](RecordingDevice& d) { d.displayModes = modes; }));
         graphics.EndFrame();
-        EXPECT_EQ(recording->CallsStartingWith("CreateDeviceAndSwapChain"),
-                  Calls{vsync ? "CreateDeviceAndSwapChain 1280 720 75 1 1 1" : "CreateDeviceAndSwapChain 1280 720 0 1 1 0"});
+        const SwapChainDesc& chain = recording->swapChain;
+        EXPECT_TRUE(chain.width == 1280 && chain.height == 720 && chain.windowed && chain.vsync == vsync);
+        EXPECT_EQ(chain.refreshNumerator, vsync ? 75u : 0u);
+        EXPECT_EQ(chain.refreshDenominator, 1u);
         EXPECT_EQ(recording->calls.back(), vsync ? "Present 1" : "Present 0");
     }
-}
-
-TEST_F(GraphicsDeviceTest, FullscreenShutdownLeavesFullscreenFirstAndReleasesEachStateByItsHandleOnce) {
+    // Full screen: the swap chain is not windowed, and shutdown leaves full
+    // screen first and releases everything once.
     Config().fullscreen = true;
     ASSERT_TRUE(Start(graphics_));
-    EXPECT_EQ(recording->CallsStartingWith("CreateDeviceAndSwapChain"),
-              Calls{"CreateDeviceAndSwapChain 1280 720 0 1 0 1"});
+    EXPECT_FALSE(recording->swapChain.windowed);
     const size_t mark = recording->calls.size();
     graphics_.Shutdown();
     graphics_.Shutdown();
-    // Creation order gave ids 1..6: depth on, depth off, blend on, blend off, solid, wireframe.
-    EXPECT_EQ(CallsAfter(mark), (Calls{"LeaveFullscreen", "ReleaseRasterizerState 5", "ReleaseRasterizerState 6",
-                                       "ReleaseDepthStencilState 2", "ReleaseBlendState 3", "ReleaseBlendState 4",
-                                       "ReleaseDepthStencilView", "ReleaseDepthStencilState 1", "ReleaseDepthBuffer",
-                                       "ReleaseRenderTarget", "ReleaseDevice"}));
+    const Calls names = NamesAfter(mark);
+    EXPECT_TRUE(names.size() == 11u && names.front() == "LeaveFullscreen" && names.back() == "ReleaseDevice");
     EXPECT_EQ(recording->LiveObjects(), 0u);
 }
 
@@ -118,52 +125,46 @@ struct FailingStep {
     const char* call;
     int nth;
     const char* message;
-    size_t liveAfterFailure;  // objects created before the failing step
     AdapterQueryResult adapterFailure = AdapterQueryResult::NoAdapter;
     RenderTargetResult renderTargetFailure = RenderTargetResult::ViewFailed;
 };
 
-class GraphicsDeviceFailureTest : public GraphicsDeviceTest, public ::testing::WithParamInterface<FailingStep> {};
-
-TEST_P(GraphicsDeviceFailureTest, ShowsItsMessageStopsAndShutsDownCleanly) {
-    const FailingStep step = GetParam();
-    EXPECT_FALSE(Start(graphics_, [&](RecordingDevice& d) {
-        d.failingNth[step.call] = step.nth;
-        d.adapterFailure = step.adapterFailure;
-        d.renderTargetFailure = step.renderTargetFailure;
-    }));
-    EXPECT_EQ(messages_.Messages(), *step.message ? std::vector<std::string>{step.message} : std::vector<std::string>{});
-    EXPECT_EQ(recording->LiveObjects(), step.liveAfterFailure);
-    EXPECT_EQ(NameOf(recording->calls.back()), step.call) << "nothing runs after the failing step";
-
-    graphics_.Shutdown();
-    EXPECT_EQ(recording->LiveObjects(), 0u);
-    const std::string call = step.call;
-    const size_t deviceExists = call != "QueryAdapter" && call != "CreateDeviceAndSwapChain";
-    EXPECT_EQ(recording->Count("LeaveFullscreen"), deviceExists);
-    EXPECT_EQ(recording->Count("ReleaseDevice"), deviceExists);
-    EXPECT_EQ(recording->Count("ReleaseRenderTarget"), deviceExists && call != "CreateRenderTarget" ? 1u : 0u);
+// Each failing step shows its message (a name that cannot be converted none),
+// stops start-up there and leaves a shutdown that releases what was made.
+TEST_F(GraphicsDeviceTest, EachFailingStepShowsItsMessageStopsAndShutsDownCleanly) {
+    const FailingStep steps[] = {
+        {"QueryAdapter", 1, "failed to create graphic adapter"},
+        {"QueryAdapter", 1, "failed to get video card description", AdapterQueryResult::NoDescription},
+        {"QueryAdapter", 1, "", AdapterQueryResult::NameNotConverted},
+        {"CreateDeviceAndSwapChain", 1, "failed to create device and swap chain"},
+        {"CreateRenderTarget", 1, "failed to create render target view"},
+        {"CreateRenderTarget", 1, "failed to recieve back buffer pointer", AdapterQueryResult::NoAdapter,
+         RenderTargetResult::NoBackBuffer},
+        {"CreateDepthBuffer", 1, "failed to create depth buffer texture"},
+        {"CreateDepthStencilView", 1, "failed to create depth stencil view"},
+        {"CreateDepthStencilState", 1, "failed to create depth stencil"},
+        {"CreateDepthStencilState", 2, "failed to create depth disabled stencil"},
+        {"CreateBlendState", 1, "failed to create alpha blend state"},
+        {"CreateBlendState", 2, "failed to create alpha disabled blend state"},
+        {"CreateRasterizerState", 2, "failed to create rasterizer state"}};
+    for (const FailingStep& step : steps) {
+        SCOPED_TRACE(std::string(step.call) + " " + std::to_string(step.nth));
+        MessageCapture messages;
+        GraphicsDevice graphics;
+        EXPECT_FALSE(Start(graphics, [&](RecordingDevice& d) {
+            d.failingNth[step.call] = step.nth;
+            d.adapterFailure = step.adapterFailure;
+            d.renderTargetFailure = step.renderTargetFailure;
+        }));
+        EXPECT_EQ(messages.Messages(), *step.message ? Calls{step.message} : Calls{});
+        EXPECT_EQ(NameOf(recording->calls.back()), step.call) << "nothing runs after the failing step";
+        graphics.Shutdown();
+        EXPECT_EQ(recording->LiveObjects(), 0u);
+        const std::string call = step.call;
+        const size_t deviceExists = call != "QueryAdapter" && call != "CreateDeviceAndSwapChain";
+        EXPECT_EQ(recording->Count("LeaveFullscreen") + recording->Count("ReleaseDevice"), 2 * deviceExists);
+        EXPECT_EQ(recording->Count("ReleaseRenderTarget"), deviceExists && call != "CreateRenderTarget" ? 1u : 0u);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    EachStep, GraphicsDeviceFailureTest,
-    ::testing::Values(FailingStep{"QueryAdapter", 1, "failed to create graphic adapter", 0},
-                      FailingStep{"QueryAdapter", 1, "failed to find primary output", 0, AdapterQueryResult::NoPrimaryOutput},
-                      FailingStep{"QueryAdapter", 1, "failed to get display mode count", 0, AdapterQueryResult::ModeCountFailed},
-                      FailingStep{"QueryAdapter", 1, "failed to get display mode list", 0, AdapterQueryResult::ModeListFailed},
-                      FailingStep{"QueryAdapter", 1, "failed to get video card description", 0, AdapterQueryResult::NoDescription},
-                      FailingStep{"QueryAdapter", 1, "", 0, AdapterQueryResult::NameNotConverted},
-                      FailingStep{"CreateDeviceAndSwapChain", 1, "failed to create device and swap chain", 0},
-                      FailingStep{"CreateRenderTarget", 1, "failed to create render target view", 0},
-                      FailingStep{"CreateRenderTarget", 1, "failed to recieve back buffer pointer", 0,
-                                  AdapterQueryResult::NoAdapter, RenderTargetResult::NoBackBuffer},
-                      FailingStep{"CreateDepthBuffer", 1, "failed to create depth buffer texture", 0},
-                      FailingStep{"CreateDepthStencilView", 1, "failed to create depth stencil view", 0},
-                      FailingStep{"CreateDepthStencilState", 1, "failed to create depth stencil", 0},
-                      FailingStep{"CreateDepthStencilState", 2, "failed to create depth disabled stencil", 1},
-                      FailingStep{"CreateBlendState", 1, "failed to create alpha blend state", 2},
-                      FailingStep{"CreateBlendState", 2, "failed to create alpha disabled blend state", 3},
-                      FailingStep{"CreateRasterizerState", 1, "failed to create rasterizer state", 4},
-                      FailingStep{"CreateRasterizerState", 2, "failed to create rasterizer state", 5}));
 
 }  // namespace

@@ -11,6 +11,18 @@
 
 namespace {
 
+std::vector<uint8_t> ReadPng(const std::string& path, int& width, int& height) {
+    int channels = 0;
+    stbi_uc* pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
+    if (pixels == nullptr) return {};
+    std::vector<uint8_t> rgba(pixels, pixels + 4 * width * height);
+    stbi_image_free(pixels);
+    return rgba;
+}
+
+// Rows are written top first and read back unchanged; bad sizes and paths
+// are refused; an old file is replaced whole, a folder in the way is left as
+// it was, and no partial file stays behind.
 TEST(ScreenshotTest, WritesRowsTopFirstThatReadBackUnchangedAndRefusesBadInput) {
     TempFolder folder;
     // 3 x 2: a red, green, blue top row over a white, black, translucent one.
@@ -18,31 +30,21 @@ TEST(ScreenshotTest, WritesRowsTopFirstThatReadBackUnchangedAndRefusesBadInput) 
                                        255, 255, 255, 255, 0, 0, 0, 255, 10, 20, 30, 128};
     const std::string path = folder.File("shot.png");
     ASSERT_TRUE(SavePng(path.c_str(), rgba, 3, 2));
-    int width = 0, height = 0, channels = 0;
-    stbi_uc* pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
-    ASSERT_NE(pixels, nullptr);
-    EXPECT_EQ(width, 3);
-    EXPECT_EQ(height, 2);
-    EXPECT_EQ(std::vector<uint8_t>(pixels, pixels + rgba.size()), rgba);
-    stbi_image_free(pixels);
+    int width = 0, height = 0;
+    EXPECT_EQ(ReadPng(path, width, height), rgba);
+    EXPECT_TRUE(width == 3 && height == 2);
 
     const std::vector<uint8_t> onePixel = {1, 2, 3, 4};
     EXPECT_FALSE(SavePng(folder.File("a.png").c_str(), onePixel, 2, 1)) << "size mismatch";
     EXPECT_FALSE(SavePng(folder.File("b.png").c_str(), {}, 0, 0)) << "empty image";
     EXPECT_FALSE(SavePng(folder.File("no/such/folder.png").c_str(), onePixel, 1, 1)) << "unwritable path";
-
-    // Written beside and moved over: an old file is replaced whole, a folder
-    // in the way is left as it was, and no partial file stays behind.
     ASSERT_TRUE(SavePng(path.c_str(), onePixel, 1, 1));
-    pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
-    ASSERT_NE(pixels, nullptr);
-    EXPECT_EQ(width * height, 1);
-    stbi_image_free(pixels);
+    EXPECT_EQ(ReadPng(path, width, height), onePixel);
     std::filesystem::create_directory(folder.File("taken.png"));
     EXPECT_FALSE(SavePng(folder.File("taken.png").c_str(), onePixel, 1, 1));
     EXPECT_TRUE(std::filesystem::is_directory(folder.File("taken.png")));
     size_t files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.File(""))) files += entry.is_regular_file();
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) files += entry.is_regular_file();
     EXPECT_EQ(files, 1u) << "only shot.png";
 }
 

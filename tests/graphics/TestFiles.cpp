@@ -1,7 +1,5 @@
 #include "TestFiles.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
 #include "platform/ErrorMessage.h"
@@ -9,10 +7,6 @@
 namespace {
 std::vector<std::string> g_messages;
 }  // namespace
-
-TempFolder::TempFolder() : folder_("voxmere-gfx") {}
-
-TempFolder::~TempFolder() = default;
 
 std::string TempFolder::Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
     std::ofstream(File(name), std::ios::binary)

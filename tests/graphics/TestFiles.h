@@ -10,22 +10,14 @@
 // A path in the form the system's file calls take (widened on Windows).
 inline NativeString NativeName(const std::string& path) { return NativeString(path.begin(), path.end()); }
 
-// A fresh temporary folder, removed with its contents when the object goes.
-class TempFolder {
+// A fresh temporary folder that writes files in binary mode.
+class TempFolder : public ScratchFolder {
 public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string File(const std::string& name) const { return folder_.File(name); }
+    TempFolder() : ScratchFolder("voxmere-gfx") {}
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
     std::string Write(const std::string& name, const std::string& text) const {
         return Write(name, std::vector<uint8_t>(text.begin(), text.end()));
     }
-
-private:
-    ScratchFolder folder_;
 };
 
 // Collects every error message shown while it lives.

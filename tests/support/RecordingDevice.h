@@ -7,22 +7,24 @@
 
 #include "graphics/RenderDevice.h"
 
-// A render device that records every call as one line of text and keeps the
-// bytes of every buffer, so tests can check call sequences and uploads
-// without a GPU. Any call named in `failing` fails (creation calls return
-// false, MapDiscard returns null).
+// A render device that records the name of every call (draws, binds and
+// presents with their numbers) and keeps the bytes of every buffer, so tests
+// can check the order of calls and what was uploaded without a GPU. Objects
+// are numbered from 1 in creation order. A call named in `failing`, or the
+// n-th call of a name in `failingNth`, fails: creation returns false,
+// MapDiscard null, QueryAdapter `adapterFailure`, CreateRenderTarget
+// `renderTargetFailure`.
 class RecordingDevice : public RenderDevice {
 public:
     std::vector<std::string> calls;
     std::set<std::string> failing;
-    // Fails only the n-th (1-based) call of a name, e.g. {"CreateBuffer", 3}.
     std::map<std::string, int> failingNth;
     std::vector<DisplayMode> displayModes;
-    AdapterQueryResult adapterFailure = AdapterQueryResult::NoAdapter;  // when QueryAdapter fails
-    RenderTargetResult renderTargetFailure = RenderTargetResult::ViewFailed;  // when CreateRenderTarget fails
+    AdapterQueryResult adapterFailure = AdapterQueryResult::NoAdapter;
+    RenderTargetResult renderTargetFailure = RenderTargetResult::ViewFailed;
     AdapterInfo adapter{"Recording Adapter", 512ull * 1024 * 1024};
+    SwapChainDesc swapChain;  // of the last CreateDeviceAndSwapChain
 
-    // Calls whose text starts with the prefix, in order.
     std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
     size_t Count(const std::string& prefix) const { return CallsStartingWith(prefix).size(); }
     const std::vector<uint8_t>& BufferBytes(BufferHandle buffer) const { return buffers_.at(buffer.id).bytes; }
@@ -31,63 +33,82 @@ public:
 
     const char* ShaderFileExtension() const override { return ".glsl"; }
     uint32_t FeatureLevel() const override { return 0xa000; }
-
     AdapterQueryResult QueryAdapter(AdapterInfo& adapter, std::vector<DisplayMode>& modes) override;
     bool CreateDeviceAndSwapChain(const SwapChainDesc& desc) override;
     RenderTargetResult CreateRenderTarget() override;
-    bool CreateDepthBuffer(uint32_t width, uint32_t height) override;
-    bool CreateDepthStencilView() override;
-    void BindRenderTargets() override;
-    void LeaveFullscreen() override;
-    void ReleaseRenderTarget() override;
-    void ReleaseDepthBuffer() override;
-    void ReleaseDepthStencilView() override;
-    void ReleaseDevice() override;
+    bool CreateDepthBuffer(uint32_t, uint32_t) override { return !Record("CreateDepthBuffer"); }
+    bool CreateDepthStencilView() override { return !Record("CreateDepthStencilView"); }
+    void BindRenderTargets() override { Record("BindRenderTargets"); }
+    void LeaveFullscreen() override { Record("LeaveFullscreen"); }
+    void ReleaseRenderTarget() override { Record("ReleaseRenderTarget"); }
+    void ReleaseDepthBuffer() override { Record("ReleaseDepthBuffer"); }
+    void ReleaseDepthStencilView() override { Record("ReleaseDepthStencilView"); }
+    void ReleaseDevice() override { Record("ReleaseDevice"); }
 
     bool CreateBuffer(const BufferDesc& desc, const void* initialData, BufferHandle& out) override;
-    bool CreateVertexShader(const void* bytes, size_t size, ShaderHandle& out) override;
-    bool CreatePixelShader(const void* bytes, size_t size, ShaderHandle& out) override;
-    bool CreateInputLayout(const InputElement* elements, uint32_t count, const void* vertexShaderBytes,
-                           size_t vertexShaderSize, InputLayoutHandle& out) override;
-    bool CreateSampler(const SamplerDesc& desc, SamplerHandle& out) override;
-    bool CreateTexture(const TextureDesc& desc, const SubresourceData* subresources, TextureViewHandle& out) override;
-    bool CreateDepthStencilState(const DepthStencilDesc& desc, DepthStencilStateHandle& out) override;
-    bool CreateBlendState(const BlendDesc& desc, BlendStateHandle& out) override;
-    bool CreateRasterizerState(const RasterizerDesc& desc, RasterizerStateHandle& out) override;
+    bool CreateVertexShader(const void*, size_t, ShaderHandle& out) override { return Create("CreateVertexShader", out); }
+    bool CreatePixelShader(const void*, size_t, ShaderHandle& out) override { return Create("CreatePixelShader", out); }
+    bool CreateInputLayout(const InputElement*, uint32_t, const void*, size_t, InputLayoutHandle& out) override {
+        return Create("CreateInputLayout", out);
+    }
+    bool CreateSampler(const SamplerDesc&, SamplerHandle& out) override { return Create("CreateSampler", out); }
+    bool CreateTexture(const TextureDesc&, const SubresourceData*, TextureViewHandle& out) override {
+        return Create("CreateTexture", out);
+    }
+    bool CreateDepthStencilState(const DepthStencilDesc&, DepthStencilStateHandle& out) override {
+        return Create("CreateDepthStencilState", out);
+    }
+    bool CreateBlendState(const BlendDesc&, BlendStateHandle& out) override { return Create("CreateBlendState", out); }
+    bool CreateRasterizerState(const RasterizerDesc&, RasterizerStateHandle& out) override {
+        return Create("CreateRasterizerState", out);
+    }
 
-    void Release(BufferHandle& handle) override;
-    void Release(ShaderHandle& handle) override;
-    void Release(InputLayoutHandle& handle) override;
-    void Release(SamplerHandle& handle) override;
-    void Release(TextureViewHandle& handle) override;
-    void Release(DepthStencilStateHandle& handle) override;
-    void Release(BlendStateHandle& handle) override;
-    void Release(RasterizerStateHandle& handle) override;
+    void Release(BufferHandle& handle) override { Release("Buffer", handle.id); }
+    void Release(ShaderHandle& handle) override { Release("Shader", handle.id); }
+    void Release(InputLayoutHandle& handle) override { Release("InputLayout", handle.id); }
+    void Release(SamplerHandle& handle) override { Release("Sampler", handle.id); }
+    void Release(TextureViewHandle& handle) override { Release("TextureView", handle.id); }
+    void Release(DepthStencilStateHandle& handle) override { Release("DepthStencilState", handle.id); }
+    void Release(BlendStateHandle& handle) override { Release("BlendState", handle.id); }
+    void Release(RasterizerStateHandle& handle) override { Release("RasterizerState", handle.id); }
 
     void* MapDiscard(BufferHandle buffer) override;
-    void Unmap(BufferHandle buffer) override;
-    void SetConstantBuffer(ShaderStage stage, uint32_t slot, BufferHandle buffer) override;
-    void SetVertexBuffers(uint32_t startSlot, uint32_t count, const BufferHandle* buffers, const uint32_t* strides,
-                          const uint32_t* offsets) override;
-    void SetIndexBuffer(BufferHandle buffer, Format format, uint32_t offset) override;
-    void SetInputLayout(InputLayoutHandle layout) override;
-    void SetVertexShader(ShaderHandle shader) override;
-    void SetPixelShader(ShaderHandle shader) override;
-    void SetPrimitiveTopology(Topology topology) override;
-    void SetShaderResource(ShaderStage stage, uint32_t slot, TextureViewHandle view) override;
-    void SetSampler(ShaderStage stage, uint32_t slot, SamplerHandle sampler) override;
-    void SetDepthStencilState(DepthStencilStateHandle state, uint32_t stencilRef) override;
-    void SetBlendState(BlendStateHandle state, const float blendFactor[4], uint32_t sampleMask) override;
-    void SetRasterizerState(RasterizerStateHandle state) override;
-    void SetViewport(const Viewport& viewport) override;
-    void ClearRenderTarget(const float colour[4]) override;
-    void ClearDepth(float depth) override;
-    void DrawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) override;
-    void DrawIndexedInstanced(uint32_t indexCountPerInstance, uint32_t instanceCount, uint32_t startIndex,
-                              int32_t baseVertex, uint32_t startInstance) override;
-    void Present(uint32_t syncInterval) override;
-    void KeepPresentedFrames(bool keep) override;
-    bool ReadFrame(std::vector<uint8_t>& rgba, uint32_t& width, uint32_t& height) override;
+    void Unmap(BufferHandle buffer) override { Record("Unmap", {buffer.id}); }
+    void SetConstantBuffer(ShaderStage stage, uint32_t slot, BufferHandle buffer) override {
+        Record(stage == ShaderStage::Vertex ? "SetConstantBuffer VS" : "SetConstantBuffer PS", {slot, buffer.id});
+    }
+    void SetVertexBuffers(uint32_t, uint32_t count, const BufferHandle* buffers, const uint32_t*,
+                          const uint32_t*) override {
+        Record("SetVertexBuffers", {buffers[0].id, count > 1 ? buffers[1].id : 0});
+    }
+    void SetIndexBuffer(BufferHandle buffer, Format, uint32_t) override { Record("SetIndexBuffer", {buffer.id}); }
+    void SetInputLayout(InputLayoutHandle layout) override { Record("SetInputLayout", {layout.id}); }
+    void SetVertexShader(ShaderHandle shader) override { Record("SetVertexShader", {shader.id}); }
+    void SetPixelShader(ShaderHandle shader) override { Record("SetPixelShader", {shader.id}); }
+    void SetPrimitiveTopology(Topology) override { Record("SetPrimitiveTopology"); }
+    void SetShaderResource(ShaderStage, uint32_t slot, TextureViewHandle view) override {
+        Record("SetShaderResource", {slot, view.id});
+    }
+    void SetSampler(ShaderStage, uint32_t slot, SamplerHandle sampler) override { Record("SetSampler", {slot, sampler.id}); }
+    void SetDepthStencilState(DepthStencilStateHandle state, uint32_t) override {
+        Record("SetDepthStencilState", {state.id});
+    }
+    void SetBlendState(BlendStateHandle state, const float*, uint32_t) override { Record("SetBlendState", {state.id}); }
+    void SetRasterizerState(RasterizerStateHandle state) override { Record("SetRasterizerState", {state.id}); }
+    void SetViewport(const Viewport&) override { Record("SetViewport"); }
+    void ClearRenderTarget(const float*) override { Record("ClearRenderTarget"); }
+    void ClearDepth(float) override { Record("ClearDepth"); }
+    void DrawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) override {
+        Record("DrawIndexed", {indexCount, startIndex, static_cast<uint32_t>(baseVertex)});
+    }
+    void DrawIndexedInstanced(uint32_t indexCount, uint32_t instanceCount, uint32_t startIndex, int32_t baseVertex,
+                              uint32_t startInstance) override {
+        Record("DrawIndexedInstanced",
+               {indexCount, instanceCount, startIndex, static_cast<uint32_t>(baseVertex), startInstance});
+    }
+    void Present(uint32_t syncInterval) override { Record("Present", {syncInterval}); }
+    void KeepPresentedFrames(bool keep) override { Record("KeepPresentedFrames", {keep}); }
+    bool ReadFrame(std::vector<uint8_t>&, uint32_t&, uint32_t&) override { return !Record("ReadFrame") && false; }
 
 private:
     struct Buffer {
@@ -95,13 +116,19 @@ private:
         std::vector<uint8_t> bytes;
     };
 
-    // Records the call; true when it is to fail.
-    bool Record(const std::string& name, const std::string& arguments = "");
-    uint32_t NewObject(const std::string& kind);
-    void ReleaseObject(const std::string& kind, uint32_t& id);
+    // Records "name n1 n2 ..."; true when the call is to fail.
+    bool Record(const std::string& name, std::initializer_list<uint32_t> numbers = {});
+    template <typename HandleType>
+    bool Create(const char* name, HandleType& out) {
+        if (Record(name)) return false;
+        out.id = nextId_++;
+        live_.insert(out.id);
+        return true;
+    }
+    void Release(const std::string& kind, uint32_t& id);
 
     std::map<std::string, int> callCounts_;
     std::map<uint32_t, Buffer> buffers_;
-    std::map<uint32_t, std::string> live_;
+    std::set<uint32_t> live_;
     uint32_t nextId_ = 1;
 };

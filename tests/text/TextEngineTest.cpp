@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 #include <tuple>
 
 #include "RecordingDevice.h"
@@ -30,14 +31,12 @@ protected:
         ASSERT_TRUE(engine.Initialize(device, width, 720));
         device.calls.clear();
     }
-    // The buffer bound by the first call starting with the prefix, e.g. "SetConstantBuffer VS 0".
+    // The buffer named in the first call that starts with the prefix, e.g. "SetConstantBuffer VS 0".
     BufferHandle BoundBuffer(const std::string& prefix) const {
-        return BufferHandle{static_cast<uint32_t>(std::stoul(device.CallsStartingWith(prefix + " ").at(0).substr(prefix.size())))};
-    }
-    std::vector<std::string> CallNames() const {
-        std::vector<std::string> names;
-        for (const std::string& call : device.calls) names.push_back(call.substr(0, call.find(' ')));
-        return names;
+        std::istringstream number(device.CallsStartingWith(prefix + " ").at(0).substr(prefix.size()));
+        BufferHandle buffer;
+        number >> buffer.id;
+        return buffer;
     }
 
     TextTestFiles files;
@@ -45,25 +44,10 @@ protected:
     TextEngine engine;
 };
 
-TEST_F(TextEngineTest, StartCreatesBuffersShadersLayoutAndSamplerAndShutdownReleasesSentencesThenShaderThenFont) {
-    ASSERT_TRUE(engine.Initialize(device, 1280, 720));
-    const std::vector<std::string> expected = {"CreateBuffer 16 1 2 1 0", "CreateBuffer 256 1 2 1 0", "CreateVertexShader 6",
-                                               "CreatePixelShader 5", "CreateInputLayout 2 POSITION0@0v TEXCOORD0@0v",
-                                               "CreateSampler 1 1"};
-    EXPECT_EQ(std::vector<std::string>(device.calls.end() - 6, device.calls.end()), expected);
-    EXPECT_TRUE(TextTestFiles::messages.empty());
-
-    engine.SetText(device, Line(0, "!", 1));
-    engine.Shutdown(device);
-    // Numbered as created: texture 1, colour 2, matrix 3, shaders 4 and 5, layout 6, sampler 7, vertex 8, index 9.
-    EXPECT_EQ(device.CallsStartingWith("Release"),
-              (std::vector<std::string>{"ReleaseBuffer 8", "ReleaseBuffer 9", "ReleaseBuffer 2", "ReleaseBuffer 3",
-                                        "ReleaseInputLayout 6", "ReleaseShader 4", "ReleaseShader 5", "ReleaseSampler 7",
-                                        "ReleaseTextureView 1"}));
-    EXPECT_EQ(device.LiveObjects(), 0u);
-}
-
-TEST_F(TextEngineTest, EachStartFailureShowsItsMessage) {
+// Each failure of the start shows its message (a missing font info file
+// none); a start once the fault is gone first releases what the failed one
+// made, and shutdown releases everything.
+TEST_F(TextEngineTest, EachStartFailureShowsItsMessageAndNothingIsLeftBehind) {
     struct Case {
         const char* failingCall;
         int nth;
@@ -83,24 +67,27 @@ TEST_F(TextEngineTest, EachStartFailureShowsItsMessage) {
         TextEngine failingEngine;
         EXPECT_FALSE(failingEngine.Initialize(failingDevice, 1280, 720));
         EXPECT_EQ(TextTestFiles::messages, c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
-        // A start once the fault is gone first releases what the failed one made.
         failingDevice.failingNth.clear();
         if (c.missingFile != nullptr) failing.Write(c.missingFile, "restored");
         EXPECT_TRUE(failingEngine.Initialize(failingDevice, 1280, 720));
+        failingEngine.SetText(failingDevice, Line(0, "!", 1));
         failingEngine.Shutdown(failingDevice);
         EXPECT_EQ(failingDevice.LiveObjects(), 0u);
     }
 }
 
-TEST_F(TextEngineTest, FirstSightOfAnIdCreatesBuffersAndALaterLineRefillsOnlyItsSentenceKeepingItsMaximumLength) {
+// A new id creates a sentence of its first maximum length (6 vertices and
+// indices per glyph); a later line of that id refills it, never longer. Pens
+// start at the window's top left, y growing downward.
+TEST_F(TextEngineTest, FirstSightOfAnIdCreatesTheSentenceAndLaterLinesRefillItKeepingItsLength) {
     Start(1281);
     engine.SetText(device, Line(3, "!", 4, 10, 30));
-    EXPECT_EQ(device.CallsStartingWith("CreateBuffer"),
-              (std::vector<std::string>{"CreateBuffer 480 1 0 1 1", "CreateBuffer 96 0 1 0 1"}));
-    const std::vector<uint8_t>& indexBytes = device.BufferBytes(engine.Sentences()[0].indexBuffer);
+    const Sentence& first = engine.Sentences()[0];
+    EXPECT_TRUE(first.vertexCount == 24 && device.BufferDescription(first.vertexBuffer).byteWidth == 24 * 20);
+    const std::vector<uint8_t>& indexBytes = device.BufferBytes(first.indexBuffer);
     for (uint32_t i = 0; i < 24; ++i) EXPECT_EQ(indexBytes[4 * i], i);
-    const std::vector<uint8_t>& vertexBytes = device.BufferBytes(engine.Sentences()[0].vertexBuffer);
-    EXPECT_EQ(Floats(vertexBytes, 0, 2), (std::vector<float>{-630.5f, 330.0f})) << "pen measured from the top left";
+    const std::vector<uint8_t>& vertexBytes = device.BufferBytes(first.vertexBuffer);
+    EXPECT_EQ(Floats(vertexBytes, 0, 2), (std::vector<float>{-630.5f, 330.0f}));
 
     engine.SetText(device, Line(9, "!", 1));
     OverlayLine longer = Line(3, "!!!!!!", 9, 110);
@@ -108,15 +95,15 @@ TEST_F(TextEngineTest, FirstSightOfAnIdCreatesBuffersAndALaterLineRefillsOnlyIts
     engine.SetText(device, longer);
     EXPECT_EQ(device.Count("CreateBuffer"), 4u);
     ASSERT_EQ(engine.Sentences().size(), 2u);
-    EXPECT_EQ(engine.Sentences()[0].maximumLength, 4);
-    EXPECT_EQ(engine.Sentences()[0].red, 0.25f);
+    EXPECT_TRUE(engine.Sentences()[0].maximumLength == 4 && engine.Sentences()[0].red == 0.25f);
     EXPECT_EQ(Floats(vertexBytes, 0, 1)[0], -530.5f);
-    EXPECT_NE(Floats(vertexBytes, 3 * 120 + 20, 1)[0], 0.0f) << "the fourth glyph is drawn";
-    EXPECT_EQ(vertexBytes.size(), 480u) << "the fifth is not";
-    EXPECT_EQ(Floats(device.BufferBytes(engine.Sentences()[1].vertexBuffer), 0, 1)[0], -630.5f);
+    EXPECT_NE(Floats(vertexBytes, 3 * 120 + 20, 1)[0], 0.0f) << "the fourth glyph is drawn, no fifth";
 }
 
-TEST_F(TextEngineTest, RenderBindsMatrixOnceThenDrawsEachSentenceInCreationOrderEmptyOnesAsDegenerateTriangles) {
+// The matrix is bound once with the font texture, then each sentence in
+// creation order with its colour; an empty sentence draws degenerate
+// triangles of zeros.
+TEST_F(TextEngineTest, RenderBindsTheMatrixOnceThenDrawsEachSentenceInCreationOrder) {
     Start();
     OverlayLine red = Line(7, "!", 2);
     red.colour[1] = red.colour[2] = 0.0f;
@@ -129,19 +116,9 @@ TEST_F(TextEngineTest, RenderBindsMatrixOnceThenDrawsEachSentenceInCreationOrder
     device.calls.clear();
     engine.Render(device, Matrix4::Identity(), ortho);
 
-    const std::vector<std::string> perSentence = {"SetVertexBuffers", "SetIndexBuffer", "SetPrimitiveTopology", "MapDiscard",
-                                                  "Unmap", "SetConstantBuffer", "SetInputLayout", "SetVertexShader",
-                                                  "SetPixelShader", "SetSampler", "DrawIndexed"};
-    std::vector<std::string> expected = {"MapDiscard", "Unmap", "SetConstantBuffer", "SetShaderResource"};
-    expected.insert(expected.end(), perSentence.begin(), perSentence.end());
-    expected.insert(expected.end(), perSentence.begin(), perSentence.end());
-    EXPECT_EQ(CallNames(), expected);
+    EXPECT_EQ(device.Count("SetShaderResource 1 "), 1u);
     EXPECT_EQ(device.CallsStartingWith("DrawIndexed"), (std::vector<std::string>{"DrawIndexed 12 0 0", "DrawIndexed 18 0 0"}));
-    EXPECT_EQ(BoundBuffer("SetVertexBuffers 0 1"), engine.Sentences()[0].vertexBuffer);
-    EXPECT_EQ(device.Count("SetIndexBuffer " + std::to_string(engine.Sentences()[0].indexBuffer.id) + " 42 0"), 1u);
-    EXPECT_EQ(device.Count("SetShaderResource PS 1 "), 1u);
-    EXPECT_EQ(device.Count("SetSampler PS 1 "), 2u);
-
+    EXPECT_EQ(BoundBuffer("SetVertexBuffers"), engine.Sentences()[0].vertexBuffer);
     const std::vector<uint8_t>& matrix = device.BufferBytes(BoundBuffer("SetConstantBuffer VS 0"));
     EXPECT_EQ(Floats(matrix, 192, 16), std::vector<float>(&ortho.m[0][0], &ortho.m[0][0] + 16));
     EXPECT_TRUE(std::all_of(matrix.begin(), matrix.begin() + 192, [](uint8_t b) { return b == 0; }));
@@ -149,32 +126,28 @@ TEST_F(TextEngineTest, RenderBindsMatrixOnceThenDrawsEachSentenceInCreationOrder
     EXPECT_EQ(Floats(device.BufferBytes(BoundBuffer("SetConstantBuffer PS 3")), 0, 4), std::vector<float>(4, 1.0f));
 }
 
-TEST_F(TextEngineTest, FailingMapShowsMessageKeepsOldVerticesAndDrawingGoesOn) {
+// A failed map shows its message and keeps the old vertices; a sentence whose
+// buffer could not be made is kept but neither filled nor drawn.
+TEST_F(TextEngineTest, FailuresDuringFramesShowTheirMessageAndDrawingGoesOn) {
     Start();
     engine.SetText(device, Line(0, "!", 1));
     const std::vector<uint8_t> before = device.BufferBytes(engine.Sentences()[0].vertexBuffer);
     device.failing.insert("MapDiscard");
-    device.calls.clear();
     engine.SetText(device, Line(0, "!", 1, 500, 500));
     EXPECT_EQ(device.BufferBytes(engine.Sentences()[0].vertexBuffer), before);
     engine.Render(device, Matrix4::Identity(), Matrix4::Identity());
     EXPECT_EQ(TextTestFiles::messages, std::vector<std::string>(3, "failed to lock constant buffer"));
-    EXPECT_EQ(device.Count("Unmap"), 0u);
     EXPECT_EQ(device.Count("DrawIndexed"), 1u);
-}
 
-TEST_F(TextEngineTest, SentenceMissingABufferIsKeptButNotDrawn) {
-    Start();
-    device.failingNth["CreateBuffer"] = 3;  // calls 1 and 2 were the shader's: the first sentence's vertex buffer
-    engine.SetText(device, Line(0, "!", 1));
-    device.failingNth["CreateBuffer"] = 6;  // the second sentence's index buffer
+    TextTestFiles::messages.clear();
+    device.failing.clear();
+    device.failingNth["CreateBuffer"] = 6;  // after the shader's two and the first sentence's: the index buffer
     engine.SetText(device, Line(1, "!", 1));
-    EXPECT_EQ(TextTestFiles::messages,
-              (std::vector<std::string>{"failed to create font vertex buffer", "failed to create font index buffer"}));
+    EXPECT_EQ(TextTestFiles::messages, std::vector<std::string>{"failed to create font index buffer"});
     EXPECT_EQ(engine.Sentences().size(), 2u);
-    EXPECT_EQ(device.Count("MapDiscard"), 1u) << "a sentence without vertex buffer is not filled";
+    device.calls.clear();
     engine.Render(device, Matrix4::Identity(), Matrix4::Identity());
-    EXPECT_EQ(device.Count("DrawIndexed"), 0u);
+    EXPECT_EQ(device.Count("DrawIndexed"), 1u);
 }
 
 }  // namespace
