@@ -3,52 +3,41 @@
 #include "app/FrameStatistics.h"
 #include "app/WindowPlacement.h"
 
-TEST(FpsCounter, AveragesOverTenSlotsFromTheFirstFrame) {
-    FpsCounter fps;
+namespace {
+std::string Text(void (*format)(float, char (&)[128]), float value) {
     char text[128];
+    format(value, text);
+    return text;
+}
+}  // namespace
+
+// The average of the last ten frame times, empty slots counting as zero;
+// frames per second are truncated from the double-precision reciprocal.
+TEST(FpsCounter, AveragesTenSlotsFromTheFirstFrame) {
+    FpsCounter fps;
     fps.AddSample(0.016f);
-    FormatFpsText(fps.Average(), text);
-    EXPECT_STREQ(text, "FPS 624 (1.6000 ms)");  // 1 / 0.0016 is just below 625 and truncated
-    for (int i = 1; i < 10; ++i) {
-        fps.AddSample(0.016f);
-    }
-    FormatFpsText(fps.Average(), text);
-    EXPECT_STREQ(text, "FPS 62 (16.0000 ms)");
-    // The eleventh sample replaces the first.
-    fps.AddSample(0.026f);
+    EXPECT_EQ(Text(FormatFpsText, fps.Average()), "FPS 624 (1.6000 ms)");  // 1 / 0.0016 is just below 625
+    for (int i = 1; i < 10; ++i) fps.AddSample(0.016f);
+    EXPECT_EQ(Text(FormatFpsText, fps.Average()), "FPS 62 (16.0000 ms)");
+    fps.AddSample(0.026f);  // the eleventh sample replaces the first
     EXPECT_NEAR(fps.Average(), 0.017f, 1e-6f);
+    EXPECT_EQ(Text(FormatFpsText, 0.0f), "FPS 0 (0.0000 ms)");
 }
 
-TEST(FpsCounter, ZeroAverageReadsAsZeroFps) {
-    FpsCounter fps;
-    for (int i = 0; i < 10; ++i) {
-        fps.AddSample(0.0f);
-    }
-    char text[128];
-    FormatFpsText(fps.Average(), text);
-    EXPECT_STREQ(text, "FPS 0 (0.0000 ms)");
-}
-
+// The clock runs timeScale seconds per second and drops the part beyond
+// midnight; exactly 86400 is not past it.
 TEST(WorldClock, AdvancesScaledAndDropsThePartBeyondMidnight) {
     WorldClock clock(600.0f, 24000.0f);
-    char text[128];
-    FormatClockText(clock.TimeOfDay(), text);
-    EXPECT_STREQ(text, "Time: 06:40:00");
+    EXPECT_EQ(Text(FormatClockText, clock.TimeOfDay()), "Time: 06:40:00");
     clock.Advance(0.5f);
     EXPECT_FLOAT_EQ(clock.TimeOfDay(), 24300.0f);
-
     WorldClock late(1.0f, 86399.5f);
     late.Advance(1.0f);
     EXPECT_FLOAT_EQ(late.TimeOfDay(), 0.0f);
-    FormatClockText(late.TimeOfDay(), text);
-    EXPECT_STREQ(text, "Time: 00:00:00");
-
     WorldClock exact(1.0f, 86399.0f);
-    exact.Advance(1.0f);  // exactly 86400 is not past midnight
+    exact.Advance(1.0f);
     EXPECT_FLOAT_EQ(exact.TimeOfDay(), 86400.0f);
-
-    FormatClockText(3599.9f, text);
-    EXPECT_STREQ(text, "Time: 00:59:59");
+    EXPECT_EQ(Text(FormatClockText, 3599.9f), "Time: 00:59:59");
 }
 
 TEST(StatusTexts, PositionAndSwitches) {
@@ -61,29 +50,22 @@ TEST(StatusTexts, PositionAndSwitches) {
     EXPECT_STREQ(text, "collision detection FALSE");
 }
 
+// A window is centred with halves rounded down; full screen covers the
+// screen; the cursor centre is the window's.
 TEST(WindowPlacement, WindowedIsCentredAndFullscreenCoversTheScreen) {
-    const WindowPlacement windowed = PlaceWindow(false, 1920, 1080, 1280, 720);
-    EXPECT_EQ(windowed.x, 320);
-    EXPECT_EQ(windowed.y, 180);
-    EXPECT_EQ(windowed.width, 1280u);
-    EXPECT_EQ(windowed.height, 720u);
-    EXPECT_EQ(windowed.centreX, 960);
-    EXPECT_EQ(windowed.centreY, 540);
-
-    const WindowPlacement full = PlaceWindow(true, 1920, 1080, 1280, 720);
-    EXPECT_EQ(full.x, 0);
-    EXPECT_EQ(full.y, 0);
-    EXPECT_EQ(full.width, 1920u);
-    EXPECT_EQ(full.height, 1080u);
-    EXPECT_EQ(full.centreX, 960);
-    EXPECT_EQ(full.centreY, 540);
-
-    const WindowPlacement odd = PlaceWindow(false, 1921, 1081, 640, 361);
-    EXPECT_EQ(odd.x, 640);  // halves rounded down
-    EXPECT_EQ(odd.y, 360);
-    EXPECT_EQ(odd.centreY, 540);  // 180.5 + 360 truncated
-
-    const WindowPlacement larger = PlaceWindow(false, 800, 600, 1281, 720);
-    EXPECT_EQ(larger.x, -241);
-    EXPECT_EQ(larger.y, -60);
+    const struct {
+        bool fullscreen;
+        uint32_t screenWidth, screenHeight, windowWidth, windowHeight;
+        int32_t x, y;
+        uint32_t width, height;
+        int32_t centreX, centreY;
+    } cases[] = {{false, 1920, 1080, 1280, 720, 320, 180, 1280, 720, 960, 540},
+                 {true, 1920, 1080, 1280, 720, 0, 0, 1920, 1080, 960, 540},
+                 {false, 1921, 1081, 640, 361, 640, 360, 640, 361, 960, 540}};
+    for (const auto& c : cases) {
+        const WindowPlacement p = PlaceWindow(c.fullscreen, c.screenWidth, c.screenHeight, c.windowWidth, c.windowHeight);
+        EXPECT_TRUE(p.x == c.x && p.y == c.y && p.width == c.width && p.height == c.height && p.centreX == c.centreX &&
+                    p.centreY == c.centreY)
+            << c.screenWidth << " x " << c.screenHeight;
+    }
 }

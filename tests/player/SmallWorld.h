@@ -24,17 +24,14 @@ protected:
         Config().chunkWidth = 8;
         Config().chunkHeight = 16;
         Config().terrainWidth = 32;
-        Config().instantStart = true;
         MouseAcceleration() = MouseFactors{};
         ASSERT_TRUE(world.Initialize(nullptr));
         ASSERT_TRUE(player.Initialize(nullptr, &world));
     }
     void TearDown() override {
-        world.Shutdown();
         Config() = TypedSettings{};
         MouseAcceleration() = MouseFactors{};
     }
-
     void SetBlock(int32_t x, int32_t y, int32_t z, uint8_t value = 1) {
         world.FindChunk({x / 8, 0, z / 8})->SetBlock(x % 8, y, z % 8, value);
     }
