@@ -38,23 +38,30 @@ toggleCollision=C
 toggleWireframe=V
 toggleDebugOutput=G'
 
-# Waits up to 60 s for the viewer's window and prints its id; says why on failure.
-wait_for_window() {
-  local pid="$1" id=""
+# Starts the viewer in the background with the given options (output in
+# out.txt) and waits up to 60 s for its visible window; sets VIEWER_PID and
+# WINDOW, or says why it failed.
+start_viewer() {
+  "$BUILD/voxmere" --no-dialogs "$@" > out.txt 2>&1 &
+  VIEWER_PID=$!
+  WINDOW=""
   for _ in $(seq 1 600); do
-    id="$(timeout 5 xdotool search --all --pid "$pid" --name 'Voxmere' 2>/dev/null | head -n 1 || true)"
-    if [ -n "$id" ] && timeout 5 xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable'; then
-      echo "$id"
+    WINDOW="$(timeout 5 xdotool search --all --pid "$VIEWER_PID" --name 'Voxmere' 2>/dev/null | head -n 1 || true)"
+    if [ -n "$WINDOW" ] && timeout 5 xwininfo -id "$WINDOW" 2>/dev/null | grep -q 'IsViewable'; then
+      timeout 10 xdotool windowfocus "$WINDOW" 2>/dev/null
       return 0
     fi
-    if ! kill -0 "$pid" 2>/dev/null; then
-      echo "the viewer exited before its window showed" >&2
-      return 1
-    fi
+    kill -0 "$VIEWER_PID" 2>/dev/null || { echo "the viewer exited before its window showed: $(cat out.txt)"; return 1; }
     sleep 0.1
   done
-  echo "after 60 s: no visible window '${id}', viewer still running" >&2
+  echo "after 60 s: no visible window, viewer still running"
   return 1
+}
+
+# Holds a key for the given seconds, as a finger would: switches act on the
+# key states a frame sees.
+hold_key() {
+  timeout 10 xdotool keydown "$1"; sleep "$2"; timeout 10 xdotool keyup "$1"
 }
 
 # Waits up to 60 s for a child process and sets EXIT_CODE (not in a
@@ -74,12 +81,17 @@ wait_exit_code() {
   kill "$pid" 2>/dev/null
 }
 
-# Prints the RGB of one pixel of a PNG as "r g b".
-pixel() {
-  convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
-}
-
 # Prints the share (0..1) of near-white pixels in a WxH+X+Y region of a PNG.
 white_share() {
   convert "$1" -crop "$2" +repage -colorspace gray -threshold 94% -format "%[fx:mean]" info:
 }
+
+# Prints the share (0..1) of sky-coloured (153, 153, 153) pixels in a PNG or
+# in a WxH+X+Y region of it.
+sky_share() {
+  convert "$1" ${2:+-crop "$2" +repage} -alpha off -fill black +opaque 'rgb(153,153,153)' \
+    -fill white -opaque 'rgb(153,153,153)' -colorspace gray -format '%[fx:mean]' info:
+}
+
+# True when awk finds the condition on the variable v true, e.g. is "$x" '> 0.5'.
+is() { awk -v v="$1" "BEGIN { exit !(v $2) }"; }

@@ -21,6 +21,7 @@ PY
 V="$BUILD/voxmere --no-dialogs"
 # group | case | settings (;-separated) | preparation | command | exit | stderr (grep -E) | afterwards
 CASES='
+options|unknown option||true|$V --no-such-option|2|Usage: voxmere|true
 options|frames out of range||true|$V --frames 99999999999999999999|2|bad value .99999999999999999999. for --frames|true
 options|replay is a folder||mkdir walks|$V --frames 5 --input walks|2|cannot open input file walks: it is a folder|true
 options|trace over the replay||echo "1 keydown 87" > walk.txt|$V --frames 5 --input walk.txt --trace walk.txt|2|--trace walk.txt would overwrite --input walk.txt|grep -qx "1 keydown 87" walk.txt
@@ -30,18 +31,16 @@ options|screenshot in a missing folder||true|$V --frames 5 --screenshot nowhere/
 options|screenshot unwritable||true|$V --frames 5 --screenshot /proc/voxmere-shot.png|2|cannot write the --screenshot file /proc/voxmere-shot.png|true
 options|trace and screenshot alike||true|$V --frames 5 --trace out.png --screenshot out.png|2|--trace and --screenshot name the same file|test ! -e out.png
 input files|mouse offset beyond 16 bits||echo "1 mouse 2147483647 0" > walk.txt|$V --frames 5 --input walk.txt|2|walk.txt:1: bad input line|true
+input files|a line that is no event||printf "1 keydown 87\\nwalk\\n" > walk.txt|$V --frames 5 --input walk.txt|2|walk.txt:2: bad input line|true
 start-up|no display||true|env -u DISPLAY -u WAYLAND_DISPLAY $V --frames 1|1|no display can be reached|true
-start-up|window larger than SDL allows|windowWidth=20000|echo old > trace.csv|$V --frames 1 --trace trace.csv|1|SDL_CreateWindow of 20000 x 360 pixels .* Window is too large|grep -qx old trace.csv && test ! -e trace.csv.partial
 start-up|font info file missing|fontInfoFilename=bin\font\none.txt|true|$V --frames 1|1|cannot open the font info file bin/font/none.txt \(fontInfoFilename\): no such file \(working directory /|grep -q "^Error: failed to initialize TextEngine" stderr.txt
 start-up|font texture of width 0|fontImageFilename=zero.dds|write_dds zero.dds 0 4|$V --frames 1|1|cannot load the font texture zero.dds \(fontImageFilename\): the DDS header describes no valid texture|true
 start-up|no bin folder||rm bin|$V --frames 1|1|font info file bin/font/fontInfo.txt \(fontInfoFilename\): the folder bin/font does not exist \(working directory /|true
+start-up|odd number of chunks|terrainWidth=96;chunkWidth=32|true|$V --frames 1|1|^Error: terrainWidth must be a multiple of chunkWidth|true
+start-up|cube pixel shader missing|cubeShaderName=shaders\Cube|mkdir shaders; cp bin/shader/Cube_VS.glsl shaders|$V --frames 1|1|^Error: failed to read Pixel Shader|true
 start-up|world beyond memory|terrainWidth=1073741824|true|$V --frames 1|1|^Error: Cant reserve more than 2GB RAM.$|true
 settings|no config.ini||rm config.ini|$V --frames 1|0|config.ini: cannot read it \(no such file\) in the working directory /.*fullscreen included|true
 settings|field of view 0|fieldOfView=0|true|$V --frames 1|0|fieldOfView=0 leaves nothing to see|true
-settings|near plane at the eye|screenNear=0|true|$V --frames 1|0|screenNear=0 leaves nothing to see|true
-settings|near plane beyond the far one|screenNear=2000|true|$V --frames 1|0|screenNear=2000 is not below screenDepth=1024|true
-settings|cubes without size|voxelSize=0|true|$V --frames 1|0|voxelSize=0 leaves nothing to see|true
-settings|text without height|fontSize=0|true|$V --frames 1|0|fontSize=0 leaves the overlay text unseen|true
 outputs|trace and screenshot replace older files||echo old > trace.csv; echo old > shot.png|$V --frames 2 --trace trace.csv --screenshot shot.png|0|screenshot saved to shot.png|head -n 1 trace.csv | grep -q "^frame,dt," && head -c 4 shot.png | grep -q PNG && test -z "$(ls *.partial 2>/dev/null)"
 '
 
