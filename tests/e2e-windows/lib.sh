@@ -11,15 +11,6 @@ wine_run() {
   timeout 180 wine "$WINBUILD/$program" "$@"
 }
 
-# Makes a run folder like make_rundir, for the Windows build.
-make_windows_rundir() {
-  local dir
-  dir="$(mktemp -d)"
-  ln -s "$WINBUILD/bin" "$dir/bin"
-  printf '%s\n' "$1" > "$dir/config.ini"
-  echo "$dir"
-}
-
 # Waits up to 60 s for the viewer's window (Wine's windows carry no usable
 # process id, so it is found by its title) and prints its id.
 wait_for_wine_window() {

@@ -8,7 +8,7 @@ WINBUILD="$1"
 BUILD="$2"
 . "$(dirname "$0")/lib.sh"
 
-dir="$(make_windows_rundir "$SMALL_CONFIG")"
+dir="$(make_rundir "$SMALL_CONFIG" "$WINBUILD")"
 cd "$dir" || fail "no run folder"
 
 wine_run voxmere.exe --no-dialogs > out.txt 2>&1 &

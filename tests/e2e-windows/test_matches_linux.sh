@@ -19,7 +19,7 @@ for options in "" "--method 2"; do
 done
 
 linux_dir="$(make_rundir "$SMALL_CONFIG")"
-windows_dir="$(make_windows_rundir "$SMALL_CONFIG")"
+windows_dir="$(make_rundir "$SMALL_CONFIG" "$WINBUILD")"
 # Show the overlay, look down a little, fall towards the terrain and walk
 # forward on the way.
 walk='1 keydown 71

@@ -9,11 +9,12 @@ fail() {
 VIEWER_PID=""
 trap '[ -n "$VIEWER_PID" ] && kill "$VIEWER_PID" 2>/dev/null' EXIT
 
-# Makes a working folder with the given config.ini text and the build's bin/.
+# Makes a working folder with the given config.ini text and the bin/ of a
+# build ($BUILD unless a second argument names another).
 make_rundir() {
   local dir
   dir="$(mktemp -d)"
-  ln -s "$BUILD/bin" "$dir/bin"
+  ln -s "${2:-$BUILD}/bin" "$dir/bin"
   printf '%s\n' "$1" > "$dir/config.ini"
   echo "$dir"
 }
