@@ -7,17 +7,6 @@ set -u
 BUILD="$1"
 . "$(dirname "$0")/lib.sh"
 
-# A 4 x 4 RGBA DDS file of the given width and height (pixels for 4 x 4).
-write_dds() {
-  python3 - "$1" "$2" "$3" <<'PY'
-import struct, sys
-path, width, height = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-pixel_format = struct.pack('<8I', 32, 0x40, 0, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000)
-header = struct.pack('<7I', 124, 0x1007, height, width, 0, 0, 1) + bytes(44) + pixel_format + struct.pack('<5I', 0x1000, 0, 0, 0, 0)
-open(path, 'wb').write(b'DDS ' + header + bytes(64))
-PY
-}
-
 V="$BUILD/voxmere --no-dialogs"
 # group | case | settings (;-separated) | preparation | command | exit | stderr (grep -E) | afterwards
 CASES='
@@ -34,7 +23,6 @@ input files|mouse offset beyond 16 bits||echo "1 mouse 2147483647 0" > walk.txt|
 input files|a line that is no event||printf "1 keydown 87\\nwalk\\n" > walk.txt|$V --frames 5 --input walk.txt|2|walk.txt:2: bad input line|true
 start-up|no display||true|env -u DISPLAY -u WAYLAND_DISPLAY $V --frames 1|1|no display can be reached|true
 start-up|font info file missing|fontInfoFilename=bin\font\none.txt|true|$V --frames 1|1|cannot open the font info file bin/font/none.txt \(fontInfoFilename\): no such file \(working directory /|grep -q "^Error: failed to initialize TextEngine" stderr.txt
-start-up|font texture of width 0|fontImageFilename=zero.dds|write_dds zero.dds 0 4|$V --frames 1|1|cannot load the font texture zero.dds \(fontImageFilename\): the DDS header describes no valid texture|true
 start-up|no bin folder||rm bin|$V --frames 1|1|font info file bin/font/fontInfo.txt \(fontInfoFilename\): the folder bin/font does not exist \(working directory /|true
 start-up|odd number of chunks|terrainWidth=96;chunkWidth=32|true|$V --frames 1|1|^Error: terrainWidth must be a multiple of chunkWidth|true
 start-up|cube pixel shader missing|cubeShaderName=shaders\Cube|mkdir shaders; cp bin/shader/Cube_VS.glsl shaders|$V --frames 1|1|^Error: failed to read Pixel Shader|true
