@@ -97,30 +97,33 @@ TEST(FrameTrace, ReplacesAnOlderTraceOnlyWhenFinished) {
     ASSERT_TRUE(trace.Open(path.string()));
     TraceRow row;
     row.frame = 1;
+    row.dt = 0.25f;
+    row.position[0] = -1.5f;
+    row.onGround = true;
     trace.Write(row);
     ASSERT_TRUE(trace.Finish());
-    EXPECT_EQ(contents().rfind("frame,dt,", 0), 0u);
-    EXPECT_NE(contents().find("\n1,0,"), std::string::npos);
+    EXPECT_EQ(contents(), "frame,dt,update_ms,render_ms,x,y,z,vx,vy,vz,on_ground,flying,collision\n"
+                          "1,0.25,0.0000,0.0000,-1.5,0,0,0,0,0,1,0,0\n");
     EXPECT_FALSE(std::filesystem::exists(PartialPath(path.string())));
     std::filesystem::remove(path);
 }
 
-TEST(Program, LeavesFailingAllocationsToTheirOwnCallers) {
-    // Loaders that allocate without throwing report their own failure: no
-    // process-wide out-of-memory handler may take it from them.
+// Bad options and files are refused with exit code 2 before any window opens
+// (the parts have no platform), naming what was wrong. Loaders that allocate
+// without throwing report their own failure: no process-wide out-of-memory
+// handler may take it from them.
+TEST(Program, RefusesBadOptionsAndFilesWithCodeTwoAndLeavesAllocationFailuresToTheirCallers) {
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"--bogus", ""}, {"--record", "no-such-folder/r.txt"}, {"--record", "config.ini"}, {"--input", "no-such.txt"}};
+    for (const auto& [option, file] : refused) {
+        const char* const args[] = {"voxmere", option.c_str(), file.c_str()};
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RunProgram(file.empty() ? 2 : 3, args, ProgramParts{}), 2) << option << " " << file;
+        EXPECT_NE(testing::internal::GetCapturedStderr().find(file.empty() ? option : file), std::string::npos);
+    }
     const char* const args[] = {"voxmere", "--help"};
     testing::internal::CaptureStdout();
     EXPECT_EQ(RunProgram(2, args, ProgramParts{}), 0);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(std::set_new_handler(nullptr), nullptr);
-}
-
-// Refused with exit code 2 before any window opens (the parts have no platform).
-TEST(Program, RefusesRecordingsThatCannotBeWrittenOrWouldOverwriteAnotherFile) {
-    for (const char* file : {"no-such-folder/r.txt", "config.ini"}) {
-        const char* const args[] = {"voxmere", "--record", file};
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(RunProgram(3, args, ProgramParts{}), 2) << file;
-        EXPECT_NE(testing::internal::GetCapturedStderr().find(file), std::string::npos) << "names the file";
-    }
 }

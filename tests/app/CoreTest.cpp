@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -19,27 +20,52 @@
 
 namespace {
 
+// One digit per object: window, input, timer, fps, clock, graphics, overlay, world, player.
+std::string ExistingObjects(const Core& core) {
+    const Core::Objects o = core.ExistingObjects();
+    std::string text;
+    for (bool exists : {o.window, o.input, o.timer, o.fps, o.clock, o.graphics, o.overlay, o.world, o.player})
+        text += exists ? '1' : '0';
+    return text;
+}
+
+// A recording device that notes at its end whether everything made on it was
+// released, the device itself last.
+class CheckedDevice : public RecordingDevice {
+public:
+    explicit CheckedDevice(bool& releasedCleanly) : releasedCleanly_(releasedCleanly) {}
+    ~CheckedDevice() override {
+        const auto device = std::find(calls.begin(), calls.end(), "ReleaseDevice");
+        releasedCleanly_ = LiveObjects() == 0 && (device == calls.end() || device + 1 == calls.end());
+    }
+
+private:
+    bool& releasedCleanly_;
+};
+
 // A platform without a window on a 1920 x 1080 screen: serves queued
-// messages and hands out a recording render device.
+// messages and hands out a checked recording device.
 class FakePlatform : public Platform {
 public:
     bool failWindow = false;
     int64_t frequency = 1000000;
     std::function<void(RecordingDevice&)> prepareDevice = [](RecordingDevice&) {};
     std::deque<Message> messages;
-    std::vector<std::string> calls;
+    std::string lastCall;
+    std::string objectsAtWindowEnd;  // what still existed when the window went
     RecordingDevice* device = nullptr;  // owned by the graphics device
+    bool deviceReleasedCleanly = false;
     int32_t cursorX = 0, cursorY = 0;
     WindowDesc window;
 
     bool Initialize() override { return true; }
-    void Shutdown() override { calls.push_back("Shutdown"); }
+    void Shutdown() override { lastCall = "Shutdown"; }
     bool GetScreenSize(uint32_t& width, uint32_t& height) override { return width = 1920, height = 1080, true; }
     bool CreateMainWindow(const WindowDesc& desc) override { return window = desc, !failWindow; }
     void FocusWindow() override {}
     void HideCursor() override {}
-    void ShowMainWindow() override { calls.push_back("ShowMainWindow"); }
-    void DestroyMainWindow() override {}
+    void ShowMainWindow() override { lastCall = "ShowMainWindow"; }
+    void DestroyMainWindow() override { objectsAtWindowEnd = ExistingObjects(*CorePointer()); }
     bool NextMessage(Message& out) override {
         if (messages.empty()) return false;
         out = messages.front();
@@ -49,13 +75,13 @@ public:
     void PostQuit(int32_t code) override { messages.push_back(Message{Message::Type::Quit, 0, code}); }
     void GetCursorPosition(int32_t& x, int32_t& y) override { x = cursorX, y = cursorY; }
     void SetCursorPosition(int32_t x, int32_t y) override {
-        calls.push_back("SetCursorPosition " + std::to_string(x) + " " + std::to_string(y));
+        lastCall = "SetCursorPosition " + std::to_string(x) + " " + std::to_string(y);
     }
     int64_t PerformanceFrequency() override { return frequency; }
     int64_t PerformanceCounter() override { return counter_ += 16000; }
     RenderDeviceFactory DeviceFactory() {
         return [this] {
-            auto created = std::make_unique<RecordingDevice>();
+            auto created = std::make_unique<CheckedDevice>(deviceReleasedCleanly);
             prepareDevice(*created);
             device = created.get();
             return std::unique_ptr<RenderDevice>(std::move(created));
@@ -73,9 +99,8 @@ Message Key(Message::Type type, int32_t virtualKey) { return Message{type, virtu
 class CoreTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // The store is loaded once per process from the working folder's
-        // config.ini: load it from a scratch folder (one per process, as ctest
-        // runs tests in parallel) holding the test's keys.
+        // The store is loaded once per process from the working folder's config.ini:
+        // load it from a scratch folder of this process holding the test's keys.
         const std::filesystem::path previous = std::filesystem::current_path();
         const std::filesystem::path scratch =
             std::filesystem::path(testing::TempDir()) / ("voxmere-core-test-" + std::to_string(getpid()));
@@ -116,21 +141,17 @@ protected:
 }  // namespace
 
 // Start-up stops at the first failing step; shutdown releases whatever
-// exists. Core shows no message of its own.
+// exists, the graphics device after everything made on it and the window
+// last. Core shows no message of its own.
 TEST_F(CoreTest, EachFailingStepStopsStartUpAndShutdownReleasesWhatExists) {
-    const auto objects = [](const Core& core) {
-        const Core::Objects o = core.ExistingObjects();
-        std::string text;
-        for (bool exists : {o.window, o.input, o.timer, o.fps, o.clock, o.graphics, o.overlay, o.world, o.player})
-            text += exists ? '1' : '0';
-        return text;
-    };
     int buffers = 0;  // the camera's buffer is the last one a start creates
     {
         Core core(&platform, platform.DeviceFactory(), RunOptions{});
         ASSERT_TRUE(core.Initialize());
         buffers = static_cast<int>(platform.device->Count("CreateBuffer"));
         core.Shutdown();
+        EXPECT_TRUE(platform.deviceReleasedCleanly);
+        EXPECT_EQ(platform.objectsAtWindowEnd, "100000000");
     }
     const struct {
         std::function<void(FakePlatform&)> fail;
@@ -139,7 +160,8 @@ TEST_F(CoreTest, EachFailingStepStopsStartUpAndShutdownReleasesWhatExists) {
     } cases[] = {
         {[](FakePlatform& p) { p.failWindow = true; }, "000000000", 0},
         {[](FakePlatform& p) { p.frequency = 0; }, "111000000", 0},
-        {[](FakePlatform& p) { p.prepareDevice = [](RecordingDevice& d) { d.failing = {"QueryAdapter"}; }; }, "111111000", 1},
+        {[](FakePlatform& p) { p.prepareDevice = [](RecordingDevice& d) { d.failing = {"QueryAdapter"}; }; },
+         "111111000", 1},
         {[](FakePlatform&) { Config().fontInfoFilename = "no-such-folder\\fontInfo.txt"; }, "111111100", 1},
         {[](FakePlatform&) { Config().chunkWidth = 12; }, "111111110", 1},
         {[buffers](FakePlatform& p) {
@@ -152,12 +174,12 @@ TEST_F(CoreTest, EachFailingStepStopsStartUpAndShutdownReleasesWhatExists) {
         c.fail(failing);
         Core core(&failing, failing.DeviceFactory(), RunOptions{});
         EXPECT_FALSE(core.Initialize()) << c.existing;
-        EXPECT_EQ(objects(core), c.existing);
+        EXPECT_EQ(ExistingObjects(core), c.existing);
         EXPECT_EQ(g_messages.size(), c.messages) << c.existing;
         core.Shutdown();
-        EXPECT_EQ(objects(core), "000000000");
-        EXPECT_EQ(failing.calls.back(), "Shutdown");
-        EXPECT_EQ(CorePointer(), nullptr);
+        EXPECT_TRUE(ExistingObjects(core) == "000000000" && CorePointer() == nullptr);
+        EXPECT_TRUE(failing.lastCall == "Shutdown" && failing.objectsAtWindowEnd.substr(1) == "00000000");
+        EXPECT_TRUE(failing.device == nullptr || failing.deviceReleasedCleanly) << c.existing;
     }
 }
 
@@ -168,14 +190,13 @@ TEST_F(CoreTest, GoodStartShowsTheWindowLastAndQueuesTheStartUpLines) {
     Core core(&platform, platform.DeviceFactory(), RunOptions{});
     ASSERT_TRUE(core.Initialize());
     EXPECT_EQ(CorePointer(), &core);
-    EXPECT_EQ(platform.calls.back(), "ShowMainWindow");
+    EXPECT_EQ(platform.lastCall, "ShowMainWindow");
     EXPECT_TRUE(platform.window.x == 640 && platform.window.y == 360);
     EXPECT_STREQ(platform.window.title, "Voxmere (2013)");
     const std::deque<OverlayLine>& queued = QueuedLines();
     ASSERT_EQ(queued.size(), 3u);
-    EXPECT_STREQ(queued[0].text, "Voxmere (2013)");
-    EXPECT_STREQ(queued[1].text, "using Recording Adapter with 512 MB memory");
-    EXPECT_STREQ(queued[2].text, "seed: voxmere");
+    const char* const lines[] = {"Voxmere (2013)", "using Recording Adapter with 512 MB memory", "seed: voxmere"};
+    for (int i = 0; i < 3; ++i) EXPECT_STREQ(queued[i].text, lines[i]);
     EXPECT_TRUE(queued[2].id == 3u && queued[2].y == 90u);
     EXPECT_EQ(RegisteredCallbacks().size(), 2u);
     core.Shutdown();
@@ -242,6 +263,6 @@ TEST_F(CoreTest, KeyAndMouseEventsApplyAtTheNextFrame) {
     core.MessageHandler(Message{Message::Type::MouseMove, 0, 0});
     core.ProcessInput();
     EXPECT_FLOAT_EQ(core.GetPlayer()->GetCamera()->Yaw(), 0.5f);
-    EXPECT_EQ(platform.calls.back(), "SetCursorPosition 960 540");
+    EXPECT_EQ(platform.lastCall, "SetCursorPosition 960 540");
     core.Shutdown();
 }

@@ -13,7 +13,9 @@ std::string Text(void (*format)(float, char (&)[128]), float value) {
 
 // The average of the last ten frame times, empty slots counting as zero;
 // frames per second are truncated from the double-precision reciprocal.
-TEST(FpsCounter, AveragesTenSlotsFromTheFirstFrame) {
+// The clock runs timeScale seconds per second and drops the part beyond
+// midnight; exactly 86400 is not past it.
+TEST(StatusTexts, FpsAverageClockPositionAndSwitches) {
     FpsCounter fps;
     fps.AddSample(0.016f);
     EXPECT_EQ(Text(FormatFpsText, fps.Average()), "FPS 624 (1.6000 ms)");  // 1 / 0.0016 is just below 625
@@ -22,25 +24,15 @@ TEST(FpsCounter, AveragesTenSlotsFromTheFirstFrame) {
     fps.AddSample(0.026f);  // the eleventh sample replaces the first
     EXPECT_NEAR(fps.Average(), 0.017f, 1e-6f);
     EXPECT_EQ(Text(FormatFpsText, 0.0f), "FPS 0 (0.0000 ms)");
-}
 
-// The clock runs timeScale seconds per second and drops the part beyond
-// midnight; exactly 86400 is not past it.
-TEST(WorldClock, AdvancesScaledAndDropsThePartBeyondMidnight) {
-    WorldClock clock(600.0f, 24000.0f);
+    WorldClock clock(600.0f, 24000.0f), late(1.0f, 86399.5f), exact(1.0f, 86399.0f);
     EXPECT_EQ(Text(FormatClockText, clock.TimeOfDay()), "Time: 06:40:00");
-    clock.Advance(0.5f);
-    EXPECT_FLOAT_EQ(clock.TimeOfDay(), 24300.0f);
-    WorldClock late(1.0f, 86399.5f);
-    late.Advance(1.0f);
-    EXPECT_FLOAT_EQ(late.TimeOfDay(), 0.0f);
-    WorldClock exact(1.0f, 86399.0f);
-    exact.Advance(1.0f);
-    EXPECT_FLOAT_EQ(exact.TimeOfDay(), 86400.0f);
     EXPECT_EQ(Text(FormatClockText, 3599.9f), "Time: 00:59:59");
-}
+    clock.Advance(0.5f);
+    late.Advance(1.0f);
+    exact.Advance(1.0f);
+    EXPECT_TRUE(clock.TimeOfDay() == 24300.0f && late.TimeOfDay() == 0.0f && exact.TimeOfDay() == 86400.0f);
 
-TEST(StatusTexts, PositionAndSwitches) {
     char text[128];
     FormatPositionText(12.4f, 40.0f, -3.6f, text);
     EXPECT_STREQ(text, "position    12x    40y    -4z");
@@ -56,16 +48,16 @@ TEST(WindowPlacement, WindowedIsCentredAndFullscreenCoversTheScreen) {
     const struct {
         bool fullscreen;
         uint32_t screenWidth, screenHeight, windowWidth, windowHeight;
-        int32_t x, y;
-        uint32_t width, height;
-        int32_t centreX, centreY;
-    } cases[] = {{false, 1920, 1080, 1280, 720, 320, 180, 1280, 720, 960, 540},
-                 {true, 1920, 1080, 1280, 720, 0, 0, 1920, 1080, 960, 540},
-                 {false, 1921, 1081, 640, 361, 640, 360, 640, 361, 960, 540}};
+        WindowPlacement expected;  // x, y, width, height, centre x, centre y
+    } cases[] = {{false, 1920, 1080, 1280, 720, {320, 180, 1280, 720, 960, 540}},
+                 {true, 1920, 1080, 1280, 720, {0, 0, 1920, 1080, 960, 540}},
+                 {false, 1921, 1081, 640, 361, {640, 360, 640, 361, 960, 540}}};
     for (const auto& c : cases) {
-        const WindowPlacement p = PlaceWindow(c.fullscreen, c.screenWidth, c.screenHeight, c.windowWidth, c.windowHeight);
-        EXPECT_TRUE(p.x == c.x && p.y == c.y && p.width == c.width && p.height == c.height && p.centreX == c.centreX &&
-                    p.centreY == c.centreY)
+        const WindowPlacement p =
+            PlaceWindow(c.fullscreen, c.screenWidth, c.screenHeight, c.windowWidth, c.windowHeight);
+        const WindowPlacement& e = c.expected;
+        EXPECT_TRUE(p.x == e.x && p.y == e.y && p.width == e.width && p.height == e.height &&
+                    p.centreX == e.centreX && p.centreY == e.centreY)
             << c.screenWidth << " x " << c.screenHeight;
     }
 }

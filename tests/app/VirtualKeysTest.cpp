@@ -14,10 +14,10 @@ TEST(VirtualKeys, TranslateByMeaningElseByPlace) {
         SDL_Scancode place;
         int32_t windows;
     } keys[] = {
-        {SDLK_z, SDL_SCANCODE_Y, 90},         {SDLK_0, SDL_SCANCODE_0, 48},          {SDLK_SPACE, SDL_SCANCODE_SPACE, 32},
-        {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 27}, {SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, 16}, {SDLK_LEFT, SDL_SCANCODE_LEFT, 37},
-        {SDLK_F12, SDL_SCANCODE_F12, 123},    {SDLK_KP_9, SDL_SCANCODE_KP_9, 105},   {SDLK_SEMICOLON, SDL_SCANCODE_SEMICOLON, 186},
-        {SDLK_AUDIOMUTE, SDL_SCANCODE_AUDIOMUTE, 173},
+        {SDLK_z, SDL_SCANCODE_Y, 90},           {SDLK_0, SDL_SCANCODE_0, 48},       {SDLK_F12, SDL_SCANCODE_F12, 123},
+        {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 27}, {SDLK_LEFT, SDL_SCANCODE_LEFT, 37}, {SDLK_KP_9, SDL_SCANCODE_KP_9, 105},
+        {SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, 16}, {SDLK_SPACE, SDL_SCANCODE_SPACE, 32},
+        {SDLK_SEMICOLON, SDL_SCANCODE_SEMICOLON, 186}, {SDLK_AUDIOMUTE, SDL_SCANCODE_AUDIOMUTE, 173},
         {SDLK_LESS, SDL_SCANCODE_NONUSBACKSLASH, 226},  // the ISO key beside left Shift
         {0xFC, SDL_SCANCODE_LEFTBRACKET, 219},          // a German u-umlaut
         {0x444, SDL_SCANCODE_A, 65},                    // a Russian layout's key on A
@@ -25,8 +25,7 @@ TEST(VirtualKeys, TranslateByMeaningElseByPlace) {
         {SDLK_AUDIOREWIND, SDL_SCANCODE_AUDIOREWIND, 0},
     };
     for (const auto& key : keys) {
-        EXPECT_EQ(VirtualKeyFromSdl(key.keycode, key.place), key.windows)
-            << "SDL keycode " << key.keycode << " at scancode " << key.place;
+        EXPECT_EQ(VirtualKeyFromSdl(key.keycode, key.place), key.windows) << key.keycode << " at " << key.place;
     }
 }
 

@@ -9,11 +9,11 @@
 
 namespace {
 
-constexpr int32_t kKeyW = 87, kKeyA = 65, kKeyS = 83, kKeyD = 68, kKeyE = 69, kKeyQ = 81;
+constexpr int32_t kKeyW = 87, kKeyA = 65, kKeyS = 83, kKeyD = 68, kKeyE = 69, kKeyZ = 90;
 constexpr int32_t kKeyF = 70, kKeyC = 67, kKeyOne = 49, kKeyP = 80, kSpace = 32;
 
 const char* const kLayout =
-    "moveForward=w\nmoveBackward=s\nmoveLeft=a\nmoveRight=D\nmoveUp=e\nmoveDown=q\njump=32\n"
+    "moveForward=w\nmoveBackward=s\nmoveLeft=a\nmoveRight=D\nmoveUp=e\nmoveDown=z\njump=32\n"
     "toggleFlyMode=f\ntoggleCollision=c\ntoggleWireframe=1\ntoggleDebugOutput=p\n";
 
 Input Bound(const std::string& text = kLayout) {
@@ -40,7 +40,7 @@ TEST_F(InputTest, BindingsAndMovementIntents) {
     bool MovementIntents::*const intents[] = {&MovementIntents::forward, &MovementIntents::backward,
                                               &MovementIntents::left,    &MovementIntents::right,
                                               &MovementIntents::up,      &MovementIntents::down};
-    const int32_t keys[] = {kKeyW, kKeyS, kKeyA, kKeyD, kKeyE, kKeyQ};
+    const int32_t keys[] = {kKeyW, kKeyS, kKeyA, kKeyD, kKeyE, kKeyZ};
     for (int held = 0; held < 6; ++held) {
         input.KeyDown(keys[held]);
         for (int i = 0; i < 6; ++i) EXPECT_EQ(input.Intents().*intents[i], i == held) << "key " << keys[held];
