@@ -4,10 +4,12 @@
 
 #include <cstring>
 #include <optional>
+#include <tuple>
 
 #include "RecordingDevice.h"
-#include "TestFiles.h"
+#include "ScratchFolder.h"
 #include "graphics/DdsFormat.h"
+#include "platform/NativeFile.h"
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // designated DdsLayout initializers
 
@@ -40,7 +42,7 @@ DdsLayout Dx10(DdsLayout layout, uint32_t dxgiFormat, uint32_t dimension, uint32
 }
 
 // The file image: headers, then pixel bytes counting 0, 1, 2, ... (mod 251).
-std::vector<uint8_t> Build(const DdsLayout& layout) {
+std::string Build(const DdsLayout& layout) {
     DdsHeader header{};
     header.size = layout.headerSize;
     header.flags = layout.flags;
@@ -50,14 +52,14 @@ std::vector<uint8_t> Build(const DdsLayout& layout) {
     header.mipMapCount = layout.mipCount;
     header.pixelFormat = layout.pixelFormat;
     header.caps2 = layout.caps2;
-    std::vector<uint8_t> bytes(4 + sizeof header);
+    std::string bytes(4 + sizeof header, '\0');
     std::memcpy(bytes.data(), &layout.magic, 4);
     std::memcpy(bytes.data() + 4, &header, sizeof header);
     if (layout.dx10) {
         bytes.resize(bytes.size() + sizeof(DdsHeaderDx10));
         std::memcpy(bytes.data() + 4 + sizeof header, &*layout.dx10, sizeof(DdsHeaderDx10));
     }
-    for (size_t i = 0; i < layout.pixelBytes; ++i) bytes.push_back(static_cast<uint8_t>(i % 251));
+    for (size_t i = 0; i < layout.pixelBytes; ++i) bytes.push_back(static_cast<char>(i % 251));
     return bytes;
 }
 
@@ -73,9 +75,9 @@ public:
         const auto* first = static_cast<const uint8_t*>(subresources[0].data);
         firstByte = *first;
         for (uint32_t i = 0; i < desc.mipLevels * desc.arraySize; ++i) {
-            const auto* data = static_cast<const uint8_t*>(subresources[i].data);
-            levels.push_back(std::to_string(subresources[i].rowPitch) + "/" + std::to_string(subresources[i].slicePitch) +
-                             "@" + std::to_string(data - first));
+            const SubresourceData& level = subresources[i];
+            levels.push_back(std::to_string(level.rowPitch) + "/" + std::to_string(level.slicePitch) + "@" +
+                             std::to_string(static_cast<const uint8_t*>(level.data) - first));
         }
         return RecordingDevice::CreateTexture(desc, subresources, out);
     }
@@ -92,33 +94,32 @@ public:
 class DdsLoaderTest : public ::testing::Test {
 protected:
     uint32_t Load(const DdsLayout& layout, size_t fileSize = 0) {
-        std::vector<uint8_t> bytes = Build(layout);
+        std::string bytes = Build(layout);
         if (fileSize != 0) bytes.resize(fileSize);
-        const std::string path = folder_.Write("texture.dds", bytes);
         view_.id = 77;
-        return static_cast<uint32_t>(LoadDdsTexture(&device_, NativeName(path).c_str(), &view_));
+        return LoadFile(&device_, folder_.Write("texture.dds", bytes), &view_);
+    }
+    static uint32_t LoadFile(RenderDevice* device, const std::string& path, TextureViewHandle* view) {
+        return static_cast<uint32_t>(LoadDdsTexture(device, NativeString(path.begin(), path.end()).c_str(), view));
     }
 
-    TempFolder folder_;
+    ScratchFolder folder_{"voxmere-dds"};
     TextureRecorder device_;
     TextureViewHandle view_;
 };
 
+// Invalid argument, file not found, access denied (a folder); the view is cleared.
 TEST_F(DdsLoaderTest, RejectsMissingArgumentsAndUnreadablePathsAndClearsTheView) {
     const std::string path = folder_.Write("texture.dds", Build(DdsLayout{}));
-    const struct {
-        RenderDevice* device;
-        std::string file;
-        TextureViewHandle* view;
-        uint32_t expected;
-    } cases[] = {{nullptr, path, &view_, 0x80070057u},                      // invalid argument
-                 {&device_, folder_.File("none.dds"), &view_, 0x80070002u},   // file not found
-                 {&device_, folder_.File(""), &view_, 0x80070005u}};          // a folder: access denied
-    for (const auto& c : cases) {
+    using Case = std::tuple<RenderDevice*, std::string, uint32_t>;
+    for (const auto& [device, file, expected] : {Case{nullptr, path, 0x80070057u},
+                                                 Case{&device_, folder_.File("none.dds"), 0x80070002u},
+                                                 Case{&device_, folder_.File(""), 0x80070005u}}) {
         view_.id = 5;
-        EXPECT_EQ(static_cast<uint32_t>(LoadDdsTexture(c.device, NativeName(c.file).c_str(), c.view)), c.expected) << c.file;
-        EXPECT_EQ(view_.id != 0, c.view == nullptr);
+        EXPECT_EQ(LoadFile(device, file, &view_), expected) << file;
+        EXPECT_FALSE(view_);
     }
+    EXPECT_EQ(LoadFile(&device_, path, nullptr), 0x80070057u);
     EXPECT_TRUE(device_.calls.empty());
 }
 
@@ -131,10 +132,12 @@ TEST_F(DdsLoaderTest, BrokenUnsupportedOrShortFilesFailBeforeCreation) {
     } cases[] = {
         {"127-byte file", {}, 127, kFail},
         {"magic", {.magic = MakeFourCc('D', 'D', 'S', 'X')}, 0, kFail},
+        {"header size", {.headerSize = 123}, 0, kFail},
+        {"pixel format size", {.pixelFormat = {24, kDdpfRgb, 0, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000}}, 0, kFail},
         {"cut DX10 header", Dx10({.pixelBytes = 0}, 28, kDimensionTexture2D, 1), 147, kFail},
         {"no pixels", {.pixelBytes = 0}, 0, kEof},
-        {"mip chain a byte short", {.width = 8, .height = 2, .mipCount = 4, .pixelFormat = kLuminance8, .pixelBytes = 22},
-         0, kEof},
+        {"mip chain a byte short",
+         {.width = 8, .height = 2, .mipCount = 4, .pixelFormat = kLuminance8, .pixelBytes = 22}, 0, kEof},
         {"24-bit RGB", {.pixelFormat = {32, kDdpfRgb, 0, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0}}, 0, kNotSupported},
         {"cube lacking -Y", {.caps2 = kDdsCaps2Cubemap | (kDdsCaps2AllFaces & ~0x2000u), .pixelBytes = 6 * 64}, 0,
          kNotSupported},
@@ -143,7 +146,8 @@ TEST_F(DdsLoaderTest, BrokenUnsupportedOrShortFilesFailBeforeCreation) {
         {"DX10 volume without depth flag", Dx10({}, 28, kDimensionTexture3D, 1), 0, kInvalidData},
         {"16 levels", {.mipCount = 16}, 0, kNotSupported},
         {"2049 array items", Dx10({}, 61, kDimensionTexture2D, 2049), 0, kNotSupported},
-        {"cube faces beyond 2^32", Dx10({}, 28, kDimensionTexture2D, 0x2AAAAAABu, kMiscTextureCube), 0, kNotSupported},
+        {"cube faces beyond 2^32", Dx10({}, 28, kDimensionTexture2D, 0x2AAAAAABu, kMiscTextureCube), 0,
+         kNotSupported},
         {"width 0", {.width = 0}, 0, kInvalidData},
     };
     for (const auto& c : cases) {
@@ -160,11 +164,6 @@ TEST_F(DdsLoaderTest, BrokenUnsupportedOrShortFilesFailBeforeCreation) {
 // volume level spans all its slices; array items come first, their levels
 // within them; pixel data begins right after the headers.
 TEST_F(DdsLoaderTest, ShapesAndSubresourceLayouts) {
-    const auto faces = [](int n) {
-        std::vector<std::string> levels;
-        for (int i = 0; i < n; ++i) levels.push_back("16/64@" + std::to_string(64 * i));
-        return levels;
-    };
     const struct {
         const char* what;
         DdsLayout layout;
@@ -177,12 +176,13 @@ TEST_F(DdsLoaderTest, ShapesAndSubresourceLayouts) {
          {1, 8, 2, 1, 4, 1, 61, 0},
          {"8/16@0", "4/4@16", "2/2@20", "1/1@22"}},
         {"cube map", {.caps2 = kDdsCaps2Cubemap | kDdsCaps2AllFaces, .pixelBytes = 6 * 64}, {1, 4, 4, 1, 1, 6, 28, 1},
-         faces(6)},
+         {"16/64@0", "16/64@64", "16/64@128", "16/64@192", "16/64@256", "16/64@320"}},
         {"volume",
-         {.flags = kFlags | kDdsdDepth, .width = 2, .height = 2, .depth = 3, .mipCount = 2, .pixelBytes = 2 * 2 * 4 * 3 + 4},
+         {.flags = kFlags | kDdsdDepth, .width = 2, .height = 2, .depth = 3, .mipCount = 2, .pixelBytes = 48 + 4},
          {2, 2, 2, 3, 2, 1, 28, 0},
          {"8/16@0", "4/4@48"}},
-        {"BC1", {.width = 6, .height = 6, .mipCount = 2, .pixelFormat = kDxt1, .pixelBytes = 40}, {1, 6, 6, 1, 2, 1, 71, 0},
+        {"BC1", {.width = 6, .height = 6, .mipCount = 2, .pixelFormat = kDxt1, .pixelBytes = 40},
+         {1, 6, 6, 1, 2, 1, 71, 0},
          {"16/32@0", "8/8@32"}},
         {"DX10 array", Dx10({.mipCount = 2, .pixelBytes = 2 * (64 + 16)}, 28, kDimensionTexture2D, 2),
          {1, 4, 4, 1, 2, 2, 28, 0},
@@ -197,31 +197,11 @@ TEST_F(DdsLoaderTest, ShapesAndSubresourceLayouts) {
     }
 }
 
-TEST(DdsFormats, LegacyFormatsByMasksAndCodesAndSurfaceSizes) {
-    const std::pair<DdsPixelFormat, Format> legacy[] = {
-        {kRgba32, Format::R8G8B8A8_UNorm},
-        {{32, kDdpfRgb, 0, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, Format::B8G8R8A8_UNorm},
-        {{32, kDdpfRgb, 0, 32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0}, Format::B8G8R8X8_UNorm},
-        {{32, kDdpfRgb, 0, 16, 0x0F00, 0x00F0, 0x000F, 0xF000}, Format::Unknown},
-        {FourCc(MakeFourCc('A', 'T', 'I', '2')), Format::BC5_UNorm},
-        {FourCc(114), Format::R32_Float},
-    };
-    for (const auto& [pixelFormat, expected] : legacy) EXPECT_EQ(LegacyFormat(pixelFormat), expected) << pixelFormat.fourCc;
-    const struct {
-        uint32_t width, height, format;
-        uint64_t rowBytes, rows;
-    } sizes[] = {{5, 5, 71, 16, 2}, {1, 1, 71, 8, 1}, {5, 5, 77, 32, 2}, {3, 2, 68, 8, 2}, {9, 1, 66, 2, 1}};
-    for (const auto& c : sizes) {
-        const SurfaceSize size = GetSurfaceSize(c.width, c.height, c.format);
-        EXPECT_TRUE(size.rowBytes == c.rowBytes && size.rows == c.rows && size.levelBytes == c.rowBytes * c.rows)
-            << "format " << c.format << " " << c.width << "x" << c.height;
-    }
-}
-
 // A failed creation is tried once more without the levels above the device's
 // size limit (8192 at 10_0, 4096 at 9_3, 2048 at 9_1); one level is not retried.
 TEST_F(DdsLoaderTest, FailedCreationRetriesCappedByFeatureLevelUnlessThereIsOneLevel) {
-    const DdsLayout wide = {.width = 16384, .height = 1, .mipCount = 2, .pixelFormat = kLuminance8, .pixelBytes = 16384 + 8192};
+    const DdsLayout wide = {.width = 16384, .height = 1, .mipCount = 2, .pixelFormat = kLuminance8,
+                            .pixelBytes = 16384 + 8192};
     device_.failingNth["CreateTexture"] = 1;
     ASSERT_EQ(Load(wide), 0u);
     EXPECT_TRUE(device_.shape[1] == 8192u && device_.shape[4] == 1u);

@@ -8,7 +8,6 @@
 #include <set>
 
 #include "config/Settings.h"
-#include "graphics/DdsFormat.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/Matrix.h"
 #include "graphics/ShaderLoader.h"
@@ -95,20 +94,17 @@ protected:
     // Clears to the sky, draws the cubes and reads the frame back.
     std::vector<uint8_t> Frame(const Matrix4& view, const std::vector<CubeInstance>& positions) {
         graphics_.BeginFrame(kSky);
-        if (!positions.empty()) {
-            cubes_.SetMatrices(*device_, Matrix4::Identity(), view, Perspective());
-            cubes_.Bind(*device_);
-            cubes_.UploadInstances(*device_, static_cast<uint32_t>(positions.size()), positions.data());
-            device_->DrawIndexedInstanced(36, static_cast<uint32_t>(positions.size()), 0, 0, 0);
-        }
+        cubes_.SetMatrices(*device_, Matrix4::Identity(), view, Perspective());
+        cubes_.Bind(*device_);
+        cubes_.UploadInstances(*device_, static_cast<uint32_t>(positions.size()), positions.data());
+        device_->DrawIndexedInstanced(36, static_cast<uint32_t>(positions.size()), 0, 0, 0);
         return PresentAndRead();
     }
     std::vector<uint8_t> PresentAndRead() {
         graphics_.EndFrame();
         std::vector<uint8_t> rgba;
         uint32_t width = 0, height = 0;
-        EXPECT_TRUE(device_->ReadFrame(rgba, width, height));
-        EXPECT_TRUE(width == kWidth && height == kHeight);
+        EXPECT_TRUE(device_->ReadFrame(rgba, width, height) && width == kWidth && height == kHeight);
         return rgba;
     }
     static Rgba Pixel(const std::vector<uint8_t>& rgba, uint32_t x, uint32_t y) {
@@ -124,22 +120,10 @@ protected:
 
 SDL_Window* GlRenderDeviceTest::window_ = nullptr;
 
-// The frame reads back top row first: a cube up and right of the eye lands
-// in the top right.
-TEST_F(GlRenderDeviceTest, ClearsToTheSkyAndPutsACubeUpAndRightOfTheEyeInTheTopRight) {
-    EXPECT_GT(std::strlen(graphics_.AdapterName()), 0u);
-    const std::vector<uint8_t> empty = Frame(Matrix4::Identity(), {});
-    EXPECT_TRUE(Pixel(empty, 0, 0).IsSky() && Pixel(empty, kWidth - 1, kHeight - 1).IsSky());
-    const std::vector<uint8_t> frame = Frame(LookTo({0.5f, 0.5f, -3.0f}, {0, 0, 1}), {{1.5f, 1.5f, 0.0f}});
-    EXPECT_FALSE(Pixel(frame, kWidth * 2 / 3, kHeight / 4).IsSky());
-    EXPECT_TRUE(Pixel(frame, kWidth * 2 / 3, kHeight * 3 / 4).IsSky()) << "nothing below the eye";
-    EXPECT_TRUE(Pixel(frame, kWidth / 3, kHeight / 4).IsSky()) << "nothing left of the eye";
-}
-
 // From above, left and in front of a cube at grass height the top, -x and -z
 // faces show, each in one flat shade; the culled bottom one does not.
 TEST_F(GlRenderDeviceTest, FacesFacingTheEyeAreLitDifferentlyAndBackFacesAreCulled) {
-    const std::vector<uint8_t> frame = Frame(LookTo({-1.5f, 22.5f, -1.5f}, {2.0f, -2.0f, 2.0f}), {{0.0f, 20.0f, 0.0f}});
+    const std::vector<uint8_t> frame = Frame(LookTo({-1.5f, 22.5f, -1.5f}, {2, -2, 2}), {{0.0f, 20.0f, 0.0f}});
     std::set<Rgba> shades;
     for (uint32_t i = 0; i < kWidth * kHeight; ++i) {
         if (!Pixel(frame, i % kWidth, i / kWidth).IsSky()) shades.insert(Pixel(frame, i % kWidth, i / kWidth));
@@ -149,9 +133,8 @@ TEST_F(GlRenderDeviceTest, FacesFacingTheEyeAreLitDifferentlyAndBackFacesAreCull
 }
 
 // Looking up through a low cube at a wall of higher ones (another colour)
-// drawn after it: only the depth test keeps the low cube in front. The
-// wireframe leaves a face's inside open.
-TEST_F(GlRenderDeviceTest, NearerCubeHidesTheOneBehindItAndWireframeLeavesFacesOpen) {
+// drawn after it: only the depth test keeps the low cube in front.
+TEST_F(GlRenderDeviceTest, NearerCubeHidesTheOneBehindIt) {
     const Matrix4 view = LookTo({0.5f, -1.5f, -2.0f}, {0.0f, 1.0f, 1.0f});
     std::vector<CubeInstance> wall;
     for (float x = -1.0f; x <= 1.0f; x += 1.0f)
@@ -161,12 +144,6 @@ TEST_F(GlRenderDeviceTest, NearerCubeHidesTheOneBehindItAndWireframeLeavesFacesO
     wall.insert(wall.begin(), CubeInstance{0.0f, 0.0f, 0.0f});
     ASSERT_FALSE(nearOnly.IsSky() || farOnly.IsSky() || nearOnly == farOnly);
     EXPECT_TRUE(nearOnly == Pixel(Frame(view, wall), kWidth / 2, kHeight / 2));
-
-    graphics_.SetRasterMode(RasterMode::Wireframe);
-    const std::vector<uint8_t> frame = Frame(LookTo({0.5f, 0.5f, -2.0f}, {0, 0, 1}), {{0.0f, 0.0f, 0.0f}});
-    // Off the face's diagonal, which runs from its bottom right to its top left.
-    EXPECT_TRUE(Pixel(frame, kWidth / 2 + 4, kHeight / 2 - 4).IsSky());
-    EXPECT_FALSE(std::all_of(frame.begin(), frame.end(), [](uint8_t c) { return c == 153 || c == 255; }));
 }
 
 // A half-transparent red font quad over the sky: 0.5 red + (1 - 0.5) sky.
@@ -193,7 +170,7 @@ TEST_F(GlRenderDeviceTest, FontQuadBlendsItsPremultipliedColourOverTheScene) {
     const float colour[4] = {1.0f, 0.0f, 0.0f, 0.5f};
     BufferHandle vertices, indices, matrix, tint;
     ASSERT_TRUE(device_->CreateBuffer({sizeof quad, Usage::Default, BindFlag::VertexBuffer}, quad, vertices) &&
-                device_->CreateBuffer({sizeof quadIndices, Usage::Default, BindFlag::IndexBuffer}, quadIndices, indices) &&
+                device_->CreateBuffer({24, Usage::Default, BindFlag::IndexBuffer}, quadIndices, indices) &&
                 device_->CreateBuffer({256, Usage::Default, BindFlag::ConstantBuffer}, transform, matrix) &&
                 device_->CreateBuffer({16, Usage::Default, BindFlag::ConstantBuffer}, colour, tint));
 
@@ -214,27 +191,6 @@ TEST_F(GlRenderDeviceTest, FontQuadBlendsItsPremultipliedColourOverTheScene) {
     const Rgba blended = Pixel(PresentAndRead(), kWidth / 2, kHeight / 2);
     EXPECT_TRUE(std::abs(blended.r - 204) <= 2 && std::abs(blended.g - 77) <= 2 && std::abs(blended.b - 77) <= 2);
     EXPECT_EQ(blended.a, 255) << "frames read back opaque, as the window shows them";
-}
-
-TEST_F(GlRenderDeviceTest, TakesTheTextureFormatsOfTextureFiles) {
-    const std::vector<uint8_t> zeros(4 * 4 * 16 * 2, 0);
-    for (Format format : {Format::R8G8B8A8_UNorm, Format::B8G8R8A8_UNorm, Format::B8G8R8X8_UNorm,
-                          Format::R10G10B10A2_UNorm, Format::R16G16_UNorm, Format::R32_Float, Format::B5G5R5A1_UNorm,
-                          Format::B5G6R5_UNorm, Format::R8_UNorm, Format::R16_UNorm, Format::R8G8_UNorm,
-                          Format::A8_UNorm, Format::BC4_UNorm, Format::BC5_SNorm, Format::R16G16B16A16_Float,
-                          Format::R32G32B32A32_Float}) {
-        SCOPED_TRACE(static_cast<int>(format));
-        ASSERT_TRUE(device_->SupportsTextureFormat(format));
-        SubresourceData levels[2];
-        for (uint32_t level = 0; level < 2; ++level) {
-            const SurfaceSize size = GetSurfaceSize(4 >> level, 4 >> level, static_cast<uint32_t>(format));
-            levels[level] = {zeros.data(), static_cast<uint32_t>(size.rowBytes), static_cast<uint32_t>(size.levelBytes)};
-        }
-        TextureViewHandle view;
-        EXPECT_TRUE(device_->CreateTexture({.width = 4, .height = 4, .mipLevels = 2, .format = format}, levels, view));
-        device_->Release(view);
-    }
-    EXPECT_FALSE(device_->SupportsTextureFormat(Format::R8G8_B8G8_UNorm));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ std::vector<std::string> RecordingDevice::CallsStartingWith(const std::string& p
 
 bool RecordingDevice::Record(const std::string& name, std::initializer_list<uint32_t> numbers) {
     std::string call = name;
-    for (const uint32_t number : numbers) call += " " + std::to_string(number);
+    for (const uint32_t number : numbers) call.append(" ").append(std::to_string(number));
     calls.push_back(call);
     const int nth = ++callCounts_[name];
     const auto failNth = failingNth.find(name);
@@ -24,22 +24,6 @@ void RecordingDevice::Release(const std::string& kind, uint32_t& id) {
     live_.erase(id);
     buffers_.erase(id);
     id = 0;
-}
-
-AdapterQueryResult RecordingDevice::QueryAdapter(AdapterInfo& out, std::vector<DisplayMode>& modes) {
-    if (Record("QueryAdapter")) return adapterFailure;
-    out = adapter;
-    modes = displayModes;
-    return AdapterQueryResult::Found;
-}
-
-bool RecordingDevice::CreateDeviceAndSwapChain(const SwapChainDesc& desc) {
-    swapChain = desc;
-    return !Record("CreateDeviceAndSwapChain");
-}
-
-RenderTargetResult RecordingDevice::CreateRenderTarget() {
-    return Record("CreateRenderTarget") ? renderTargetFailure : RenderTargetResult::Created;
 }
 
 bool RecordingDevice::CreateBuffer(const BufferDesc& desc, const void* initialData, BufferHandle& out) {

@@ -8,12 +8,12 @@
 #include "graphics/RenderDevice.h"
 
 // A render device that records the name of every call (draws, binds and
-// presents with their numbers) and keeps the bytes of every buffer, so tests
-// can check the order of calls and what was uploaded without a GPU. Objects
-// are numbered from 1 in creation order. A call named in `failing`, or the
-// n-th call of a name in `failingNth`, fails: creation returns false,
-// MapDiscard null, QueryAdapter `adapterFailure`, CreateRenderTarget
-// `renderTargetFailure`.
+// presents with their numbers), keeps the bytes of every buffer and the
+// description of every state, so tests can check the order of calls and what
+// was uploaded without a GPU. Objects are numbered from 1 in creation order.
+// A call named in `failing`, or the n-th call of a name in `failingNth`,
+// fails: creation returns false, MapDiscard null, QueryAdapter
+// `adapterFailure`, CreateRenderTarget `renderTargetFailure`.
 class RecordingDevice : public RenderDevice {
 public:
     std::vector<std::string> calls;
@@ -24,6 +24,9 @@ public:
     RenderTargetResult renderTargetFailure = RenderTargetResult::ViewFailed;
     AdapterInfo adapter{"Recording Adapter", 512ull * 1024 * 1024};
     SwapChainDesc swapChain;  // of the last CreateDeviceAndSwapChain
+    std::vector<DepthStencilDesc> depthStencilStates;  // in creation order, failed ones included
+    std::vector<BlendDesc> blendStates;
+    std::vector<RasterizerDesc> rasterizerStates;
 
     std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
     size_t Count(const std::string& prefix) const { return CallsStartingWith(prefix).size(); }
@@ -33,9 +36,19 @@ public:
 
     const char* ShaderFileExtension() const override { return ".glsl"; }
     uint32_t FeatureLevel() const override { return 0xa000; }
-    AdapterQueryResult QueryAdapter(AdapterInfo& adapter, std::vector<DisplayMode>& modes) override;
-    bool CreateDeviceAndSwapChain(const SwapChainDesc& desc) override;
-    RenderTargetResult CreateRenderTarget() override;
+    AdapterQueryResult QueryAdapter(AdapterInfo& out, std::vector<DisplayMode>& modes) override {
+        if (Record("QueryAdapter")) return adapterFailure;
+        out = adapter;
+        modes = displayModes;
+        return AdapterQueryResult::Found;
+    }
+    bool CreateDeviceAndSwapChain(const SwapChainDesc& desc) override {
+        swapChain = desc;
+        return !Record("CreateDeviceAndSwapChain");
+    }
+    RenderTargetResult CreateRenderTarget() override {
+        return Record("CreateRenderTarget") ? renderTargetFailure : RenderTargetResult::Created;
+    }
     bool CreateDepthBuffer(uint32_t, uint32_t) override { return !Record("CreateDepthBuffer"); }
     bool CreateDepthStencilView() override { return !Record("CreateDepthStencilView"); }
     void BindRenderTargets() override { Record("BindRenderTargets"); }
@@ -46,8 +59,8 @@ public:
     void ReleaseDevice() override { Record("ReleaseDevice"); }
 
     bool CreateBuffer(const BufferDesc& desc, const void* initialData, BufferHandle& out) override;
-    bool CreateVertexShader(const void*, size_t, ShaderHandle& out) override { return Create("CreateVertexShader", out); }
-    bool CreatePixelShader(const void*, size_t, ShaderHandle& out) override { return Create("CreatePixelShader", out); }
+    bool CreateVertexShader(const void*, size_t, ShaderHandle& o) override { return Create("CreateVertexShader", o); }
+    bool CreatePixelShader(const void*, size_t, ShaderHandle& o) override { return Create("CreatePixelShader", o); }
     bool CreateInputLayout(const InputElement*, uint32_t, const void*, size_t, InputLayoutHandle& out) override {
         return Create("CreateInputLayout", out);
     }
@@ -55,11 +68,16 @@ public:
     bool CreateTexture(const TextureDesc&, const SubresourceData*, TextureViewHandle& out) override {
         return Create("CreateTexture", out);
     }
-    bool CreateDepthStencilState(const DepthStencilDesc&, DepthStencilStateHandle& out) override {
+    bool CreateDepthStencilState(const DepthStencilDesc& desc, DepthStencilStateHandle& out) override {
+        depthStencilStates.push_back(desc);
         return Create("CreateDepthStencilState", out);
     }
-    bool CreateBlendState(const BlendDesc&, BlendStateHandle& out) override { return Create("CreateBlendState", out); }
-    bool CreateRasterizerState(const RasterizerDesc&, RasterizerStateHandle& out) override {
+    bool CreateBlendState(const BlendDesc& desc, BlendStateHandle& out) override {
+        blendStates.push_back(desc);
+        return Create("CreateBlendState", out);
+    }
+    bool CreateRasterizerState(const RasterizerDesc& desc, RasterizerStateHandle& out) override {
+        rasterizerStates.push_back(desc);
         return Create("CreateRasterizerState", out);
     }
 
@@ -89,7 +107,7 @@ public:
     void SetShaderResource(ShaderStage, uint32_t slot, TextureViewHandle view) override {
         Record("SetShaderResource", {slot, view.id});
     }
-    void SetSampler(ShaderStage, uint32_t slot, SamplerHandle sampler) override { Record("SetSampler", {slot, sampler.id}); }
+    void SetSampler(ShaderStage, uint32_t slot, SamplerHandle s) override { Record("SetSampler", {slot, s.id}); }
     void SetDepthStencilState(DepthStencilStateHandle state, uint32_t) override {
         Record("SetDepthStencilState", {state.id});
     }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 ScratchFolder::ScratchFolder(const std::string& prefix) {
@@ -18,4 +19,9 @@ ScratchFolder::ScratchFolder(const std::string& prefix) {
 ScratchFolder::~ScratchFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ScratchFolder::Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(File(name), std::ios::binary) << bytes;
+    return File(name);
 }

@@ -13,6 +13,8 @@ public:
 
     const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
+    // Writes the file in binary mode and returns its path.
+    std::string Write(const std::string& name, const std::string& bytes) const;
 
 private:
     std::string path_;

@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
 #include "GlyphAtlas.h"
 #include "GlyphRasterizer.h"
-#include "RecordingDevice.h"
-#include "TextTestFiles.h"
-#include "graphics/DDSTextureLoader.h"
-#include "text/Font.h"
 
 namespace {
 
@@ -24,37 +21,22 @@ int LowestInkRow(const GlyphImage& glyph) {
     return -1;
 }
 
-TEST(GlyphAtlasTest, GlyphsSitInOneRowWithAnEmptyColumnAroundEach) {
+// Glyphs sit in one row with an empty column around each; the texture holds
+// them as premultiplied white after the 128-byte header. (The font tests read
+// the written info files.)
+TEST(GlyphAtlasTest, GlyphsSitInOneRowWithAnEmptyColumnAroundEachAsPremultipliedWhite) {
     const GlyphAtlas atlas = PackGlyphRow({Solid(2, 3, 200), Solid(0, 3, 0), Solid(3, 3, 100)}, 3);
-    EXPECT_EQ(atlas.width, 9);
-    ASSERT_EQ(atlas.records.size(), 3u);
+    ASSERT_TRUE(atlas.width == 9 && atlas.records.size() == 3u);
     EXPECT_TRUE(atlas.records[2].code == 34 && atlas.records[2].width == 3);
     EXPECT_FLOAT_EQ(atlas.records[0].left, 1.0f / 9.0f);
     EXPECT_FLOAT_EQ(atlas.records[0].right, 3.0f / 9.0f);
     EXPECT_FLOAT_EQ(atlas.records[2].left, 5.0f / 9.0f);
     EXPECT_EQ(std::vector<uint8_t>(atlas.coverage.end() - 9, atlas.coverage.end()),
               (std::vector<uint8_t>{0, 200, 200, 0, 0, 100, 100, 100, 0}));
-}
-
-TEST(GlyphAtlasTest, WrittenFilesLoadAsPremultipliedWhiteTextureAndGlyphRecords) {
-    TextTestFiles files;
-    std::vector<GlyphImage> glyphs;
-    for (int i = 0; i < kPrintableCount; ++i) glyphs.push_back(Solid(i % 9, 4, 0x80));
-    const GlyphAtlas atlas = PackGlyphRow(glyphs, 4);
     std::ostringstream image;
     WriteDds(image, atlas);
-    EXPECT_EQ(image.str().substr(128 + 4 * 2, 4), std::string(4, '\x80')) << "first pixel of glyph 1";
-    files.Write("font.dds", image.str());
-    files.WriteFontInfo(atlas.records);
-
-    RecordingDevice device;
-    Font font;
-    ASSERT_TRUE(font.Initialize(device));
-    for (int i = 0; i < kPrintableCount; ++i) {
-        EXPECT_TRUE(font.Glyphs()[i].left == atlas.records[i].left && font.Glyphs()[i].right == atlas.records[i].right &&
-                    font.Glyphs()[i].width == atlas.records[i].width) << i;
-    }
-    font.Shutdown(device);
+    EXPECT_EQ(image.str().size(), 128u + 9 * 3 * 4);
+    EXPECT_EQ(image.str().substr(128 + 4, 8), std::string(8, '\xc8')) << "first pixels of glyph 0";
 }
 
 TEST(GlyphRasterizerTest, DejaVuSansMonoFitsSixteenRowsWithRoomForDescenders) {
@@ -64,10 +46,7 @@ TEST(GlyphRasterizerTest, DejaVuSansMonoFitsSixteenRowsWithRoomForDescenders) {
     ASSERT_TRUE(RenderPrintableGlyphs(VOXMERE_FONT_SOURCE, 16, 16, glyphs, error)) << error;
     ASSERT_EQ(glyphs.size(), 95u);
     EXPECT_EQ(glyphs[0].width, 0) << "the space has no ink";
-    for (size_t i = 1; i < glyphs.size(); ++i) {
-        EXPECT_EQ(glyphs[i].height, 16) << i;
-        EXPECT_GE(LowestInkRow(glyphs[i]), 0) << "glyph " << i + 32 << " has ink";
-    }
+    for (size_t i = 1; i < glyphs.size(); ++i) EXPECT_TRUE(glyphs[i].height == 16 && LowestInkRow(glyphs[i]) >= 0) << i;
     const int baseline = LowestInkRow(glyphs['x' - 32]);
     EXPECT_EQ(LowestInkRow(glyphs['A' - 32]), baseline);
     EXPECT_GT(LowestInkRow(glyphs['g' - 32]), baseline + 1);

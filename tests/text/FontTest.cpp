@@ -1,23 +1,20 @@
+#include "text/Font.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "RecordingDevice.h"
 #include "TextTestFiles.h"
 #include "config/Settings.h"
-#include "text/Font.h"
 
 namespace {
 
 constexpr float kPenX = -630.0f, kPenY = 350.0f, kUntouched = -7.0f;
 
-int WidthOf(char c) { return (c - 32) % 7; }
-
 class FontTest : public ::testing::Test {
 protected:
-    // Returns the vertex array; `written` holds the number of quads.
+    // The vertices of `text` drawn from (kPenX, kPenY); `written` holds the number of quads.
     std::vector<FontVertex> Build(const char* text, int glyphLimit = 8) {
         EXPECT_TRUE(font.ReadFontInfo());
         std::vector<FontVertex> v(6 * 8, FontVertex{kUntouched, kUntouched, kUntouched, kUntouched, kUntouched});
@@ -30,22 +27,18 @@ protected:
     int written = -1;
 };
 
-// Records are read in code order, the space's included; any run of
-// non-blanks is a code.
+// Records are read in code order through the space's blank character.
 TEST_F(FontTest, ReadsRecordsInCodeOrderThroughTheBlankSpaceRecord) {
     ASSERT_TRUE(font.ReadFontInfo());
-    for (int i : {0, 1, 94}) {
-        EXPECT_TRUE(font.Glyphs()[i].left == i / 100.0f && font.Glyphs()[i].right == (i + 1) / 100.0f &&
-                    font.Glyphs()[i].width == i % 7) << i;
-    }
+    EXPECT_TRUE(font.Glyphs()[94].left == 0.94f && font.Glyphs()[94].right == 0.95f && font.Glyphs()[94].width == 3);
     files.Write("fontInfo.txt", "x   0.5 0.75 3\nsecond ! 0.125 0.25 4\n");
     ASSERT_TRUE(font.ReadFontInfo());
     EXPECT_TRUE(font.Glyphs()[0].width == 3 && font.Glyphs()[1].left == 0.125f);
 }
 
-// A glyph is two clockwise triangles of its width and the font's height;
-// the pen advances by width + 1, or 5 for a space; codes without a glyph are
-// skipped and only glyphs count towards the limit.
+// A glyph is two clockwise triangles of its width and the font's height; the
+// pen advances by width + 1, or 5 for a space; codes without a glyph are
+// skipped and only glyphs count towards the limit. Glyph i is i % 7 wide.
 TEST_F(FontTest, QuadsAndPenAdvance) {
     auto v = Build("#");  // glyph 3: u 0.03..0.04, 3 pixels wide
     ASSERT_EQ(written, 1);
@@ -58,14 +51,13 @@ TEST_F(FontTest, QuadsAndPenAdvance) {
             << "vertex " << i;
     }
     EXPECT_EQ(v[6].x, kUntouched);
-
     v = Build("#$ \t\x7f\xe9%");
     ASSERT_EQ(written, 3);
-    EXPECT_FLOAT_EQ(v[6].x, kPenX + WidthOf('#') + 1.0f);
-    EXPECT_FLOAT_EQ(v[12].x, kPenX + WidthOf('#') + 1.0f + WidthOf('$') + 1.0f + 5.0f);
+    EXPECT_FLOAT_EQ(v[6].x, kPenX + 3 + 1);
+    EXPECT_FLOAT_EQ(v[12].x, kPenX + 3 + 1 + 4 + 1 + 5);
     v = Build("! ! !", 2);
     EXPECT_EQ(written, 2);
-    EXPECT_FLOAT_EQ(v[6].x, kPenX + WidthOf('!') + 1.0f + 5.0f);
+    EXPECT_FLOAT_EQ(v[6].x, kPenX + 1 + 1 + 5);
     EXPECT_EQ(v[12].x, kUntouched);
 }
 
@@ -78,17 +70,18 @@ TEST_F(FontTest, InitializeTakesHeightFromFontSizeAndFailsWithoutItsFilesOrWithA
     EXPECT_FLOAT_EQ(Build("#")[2].y, kPenY - 24.0f);
     font.Shutdown(device);
     EXPECT_EQ(device.LiveObjects(), 0u);
-
-    const std::string longPath = files.PathOf(std::string(100 - files.PathOf("").size(), 'f'));
-    std::filesystem::copy_file(files.PathOf("font.dds"), longPath);
-    Config().fontImageFilename = longPath;
-    EXPECT_FALSE(font.Initialize(device)) << "a 100-character path";
-    Config().fontImageFilename = files.PathOf("missing.dds");
+    for (const size_t length : {99, 100}) {
+        const std::string path = files.File(std::string(length - files.File("").size(), 'f'));
+        std::filesystem::copy_file(files.File("font.dds"), path);
+        Config().fontImageFilename = path;
+        EXPECT_EQ(font.Initialize(device), length == 99) << length << " characters";
+    }
+    Config().fontImageFilename = files.File("missing.dds");
     EXPECT_FALSE(font.Initialize(device)) << "no texture";
-    Config().fontImageFilename = files.PathOf("font.dds");
+    Config().fontImageFilename = files.File("font.dds");
     files.Remove("fontInfo.txt");
     EXPECT_FALSE(font.Initialize(device)) << "no font info";
-    EXPECT_EQ(device.Count("CreateTexture"), 1u) << "only the first start made a texture";
+    EXPECT_EQ(device.Count("CreateTexture"), 2u) << "a start with all files and one with a 99-character path";
 }
 
 }  // namespace

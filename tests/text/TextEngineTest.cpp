@@ -1,16 +1,18 @@
+#include "text/TextEngine.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
-#include <sstream>
 #include <tuple>
 
 #include "RecordingDevice.h"
 #include "TextTestFiles.h"
 #include "text/OverlayRegistry.h"
-#include "text/TextEngine.h"
 
 namespace {
+
+using Texts = std::vector<std::string>;
 
 OverlayLine Line(uint32_t id, const char* text, int maximumLength, uint32_t x = 10, uint32_t y = 10) {
     OverlayLine line;
@@ -31,12 +33,10 @@ protected:
         ASSERT_TRUE(engine.Initialize(device, width, 720));
         device.calls.clear();
     }
-    // The buffer named in the first call that starts with the prefix, e.g. "SetConstantBuffer VS 0".
-    BufferHandle BoundBuffer(const std::string& prefix) const {
-        std::istringstream number(device.CallsStartingWith(prefix + " ").at(0).substr(prefix.size()));
-        BufferHandle buffer;
-        number >> buffer.id;
-        return buffer;
+    // The bytes of the buffer named last in the first call "<call> <slot> <buffer>".
+    const std::vector<uint8_t>& BoundBytes(const std::string& call) const {
+        const std::string first = device.CallsStartingWith(call + " ").at(0);
+        return device.BufferBytes(BufferHandle{static_cast<uint32_t>(std::stoul(first.substr(first.rfind(' '))))});
     }
 
     TextTestFiles files;
@@ -48,31 +48,25 @@ protected:
 // none); a start once the fault is gone first releases what the failed one
 // made, and shutdown releases everything.
 TEST_F(TextEngineTest, EachStartFailureShowsItsMessageAndNothingIsLeftBehind) {
-    struct Case {
-        const char* failingCall;
-        int nth;
-        const char* missingFile;
-        const char* message;
-    };
-    for (const Case& c : {Case{"CreateBuffer", 1, nullptr, "failed to create matrices buffer"},
-                          Case{"CreateBuffer", 2, nullptr, "failed to create matrices buffer"},
-                          Case{nullptr, 0, "Font_VS.glsl", "failed to read Font VertexShader"},
-                          Case{nullptr, 0, "Font_PS.glsl", "failed to read Font PixelShader"},
-                          Case{"CreateSampler", 1, nullptr, "failed to create sampler state"},
-                          Case{nullptr, 0, "fontInfo.txt", nullptr}}) {
-        TextTestFiles failing;
-        if (c.missingFile != nullptr) failing.Remove(c.missingFile);
-        RecordingDevice failingDevice;
-        if (c.failingCall != nullptr) failingDevice.failingNth[c.failingCall] = c.nth;
-        TextEngine failingEngine;
-        EXPECT_FALSE(failingEngine.Initialize(failingDevice, 1280, 720));
-        EXPECT_EQ(TextTestFiles::messages, c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
-        failingDevice.failingNth.clear();
-        if (c.missingFile != nullptr) failing.Write(c.missingFile, "restored");
-        EXPECT_TRUE(failingEngine.Initialize(failingDevice, 1280, 720));
-        failingEngine.SetText(failingDevice, Line(0, "!", 1));
-        failingEngine.Shutdown(failingDevice);
-        EXPECT_EQ(failingDevice.LiveObjects(), 0u);
+    using Case = std::tuple<const char*, int, const char*, const char*>;  // failing call, its n-th, missing file
+    for (const auto& [call, nth, file, message] : {Case{"CreateBuffer", 1, "", "failed to create matrices buffer"},
+                                                  Case{"CreateBuffer", 2, "", "failed to create matrices buffer"},
+                                                  Case{"", 0, "Font_VS.glsl", "failed to read Font VertexShader"},
+                                                  Case{"", 0, "Font_PS.glsl", "failed to read Font PixelShader"},
+                                                  Case{"CreateSampler", 1, "", "failed to create sampler state"},
+                                                  Case{"", 0, "fontInfo.txt", ""}}) {
+        if (*file) files.Remove(file);
+        RecordingDevice failing;
+        failing.failingNth = {{call, nth}};
+        files.messages.Messages().clear();
+        EXPECT_FALSE(engine.Initialize(failing, 1280, 720));
+        EXPECT_EQ(files.messages.Messages(), *message ? Texts{message} : Texts{}) << call << file;
+        failing.failingNth.clear();
+        if (*file) files.Write(file, "restored");
+        EXPECT_TRUE(engine.Initialize(failing, 1280, 720));
+        engine.SetText(failing, Line(0, "!", 1));
+        engine.Shutdown(failing);
+        EXPECT_EQ(failing.LiveObjects(), 0u);
     }
 }
 
@@ -117,13 +111,14 @@ TEST_F(TextEngineTest, RenderBindsTheMatrixOnceThenDrawsEachSentenceInCreationOr
     engine.Render(device, Matrix4::Identity(), ortho);
 
     EXPECT_EQ(device.Count("SetShaderResource 1 "), 1u);
-    EXPECT_EQ(device.CallsStartingWith("DrawIndexed"), (std::vector<std::string>{"DrawIndexed 12 0 0", "DrawIndexed 18 0 0"}));
-    EXPECT_EQ(BoundBuffer("SetVertexBuffers"), engine.Sentences()[0].vertexBuffer);
-    const std::vector<uint8_t>& matrix = device.BufferBytes(BoundBuffer("SetConstantBuffer VS 0"));
+    EXPECT_EQ(device.CallsStartingWith("DrawIndexed"), (Texts{"DrawIndexed 12 0 0", "DrawIndexed 18 0 0"}));
+    const std::string firstVertices = std::to_string(engine.Sentences()[0].vertexBuffer.id);
+    EXPECT_EQ(device.CallsStartingWith("SetVertexBuffers")[0], "SetVertexBuffers " + firstVertices + " 0");
+    const std::vector<uint8_t>& matrix = BoundBytes("SetConstantBuffer VS 0");
     EXPECT_EQ(Floats(matrix, 192, 16), std::vector<float>(&ortho.m[0][0], &ortho.m[0][0] + 16));
     EXPECT_TRUE(std::all_of(matrix.begin(), matrix.begin() + 192, [](uint8_t b) { return b == 0; }));
     // The colour buffer is shared; after the last draw it holds the second sentence's white.
-    EXPECT_EQ(Floats(device.BufferBytes(BoundBuffer("SetConstantBuffer PS 3")), 0, 4), std::vector<float>(4, 1.0f));
+    EXPECT_EQ(Floats(BoundBytes("SetConstantBuffer PS 3"), 0, 4), std::vector<float>(4, 1.0f));
 }
 
 // A failed map shows its message and keeps the old vertices; a sentence whose
@@ -136,14 +131,14 @@ TEST_F(TextEngineTest, FailuresDuringFramesShowTheirMessageAndDrawingGoesOn) {
     engine.SetText(device, Line(0, "!", 1, 500, 500));
     EXPECT_EQ(device.BufferBytes(engine.Sentences()[0].vertexBuffer), before);
     engine.Render(device, Matrix4::Identity(), Matrix4::Identity());
-    EXPECT_EQ(TextTestFiles::messages, std::vector<std::string>(3, "failed to lock constant buffer"));
+    EXPECT_EQ(files.messages.Messages(), Texts(3, "failed to lock constant buffer"));
     EXPECT_EQ(device.Count("DrawIndexed"), 1u);
 
-    TextTestFiles::messages.clear();
+    files.messages.Messages().clear();
     device.failing.clear();
     device.failingNth["CreateBuffer"] = 6;  // after the shader's two and the first sentence's: the index buffer
     engine.SetText(device, Line(1, "!", 1));
-    EXPECT_EQ(TextTestFiles::messages, std::vector<std::string>{"failed to create font index buffer"});
+    EXPECT_EQ(files.messages.Messages(), Texts{"failed to create font index buffer"});
     EXPECT_EQ(engine.Sentences().size(), 2u);
     device.calls.clear();
     engine.Render(device, Matrix4::Identity(), Matrix4::Identity());
