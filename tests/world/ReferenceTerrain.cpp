@@ -42,6 +42,7 @@ std::string ReferenceChunkBlocks(const SimplexNoise& noise, int method, const Bl
     return blocks;
 }
 
+namespace {
 // The block at (x, y, z), stepping through a face link when outside; no link reads as solid.
 bool ReferenceIsSolid(const Chunk& chunk, int x, int y, int z) {
     const int w = static_cast<int>(chunk.Grid().width), h = static_cast<int>(chunk.Grid().height);
@@ -55,7 +56,6 @@ bool ReferenceIsSolid(const Chunk& chunk, int x, int y, int z) {
     return owner == nullptr || owner->Block(x, y, z) != 0;
 }
 
-namespace {
 // Every solid block of the chunk in scan order (y, x, z) whose neighbour at
 // one of the offsets is air, as world x, y, z floats.
 std::vector<float> SolidBlocksBesideAir(const Chunk& chunk, const std::vector<std::array<int, 3>>& offsets) {

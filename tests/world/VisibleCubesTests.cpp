@@ -1,111 +1,107 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 #include "WorldTestSupport.h"
 #include "world/TerrainGenerator.h"
 
-// 4 x 4 chunks of 8 x 16 x 8.
+namespace {
+constexpr FaceDirection kDirections[] = {FaceDirection::ZPlus,  FaceDirection::ZMinus, FaceDirection::YPlus,
+                                         FaceDirection::YMinus, FaceDirection::XPlus,  FaceDirection::XMinus};
+
+// The block-by-block face list in the order the chunk keeps it: along the
+// direction's axis, in scan order among equal coordinates.
+std::vector<float> AlongItsAxis(const std::vector<float>& floats, FaceDirection direction) {
+    const size_t axis = 2 - static_cast<size_t>(direction) / 2;
+    std::vector<std::array<float, 3>> cubes;
+    for (size_t i = 0; i < floats.size(); i += 3) cubes.push_back({floats[i], floats[i + 1], floats[i + 2]});
+    std::stable_sort(cubes.begin(), cubes.end(), [&](const auto& a, const auto& b) { return a[axis] < b[axis]; });
+    std::vector<float> sorted;
+    for (const auto& cube : cubes) sorted.insert(sorted.end(), cube.begin(), cube.end());
+    return sorted;
+}
+}  // namespace
+
+// 4 x 4 chunks; with renderFaces the chunks also list their exposed faces.
 class VisibleCubes : public WorldTest {
 protected:
-    void Build(bool infinite) {
-        UseSmallWorld(8, 16, 4);
+    void Build(int32_t width, int32_t height, bool infinite, bool faces = true) {
+        world.Shutdown();
+        UseSmallWorld(width, height, 4);
         Config().infiniteTerrain = infinite;
+        Config().renderFaces = faces;
         ASSERT_TRUE(world.Initialize(nullptr));
     }
     Chunk& At(int32_t x, int32_t z) { return *world.FindChunk({x, 0, z}); }
-    static void FillSolid(Chunk& chunk) {
-        for (int i = 0; i < 8 * 16 * 8; ++i) chunk.SetBlock(i / 128, i / 8 % 16, i % 8, 1);
-    }
     VoxelWorld world;
 };
 
-// A scan reports its count, the budget itself in the call that visits the
-// last block, and finishes at the next call.
-TEST_F(VisibleCubes, ScanOfADefaultChunkReturnsTheDocumentedCounts) {
-    Chunk chunk;
-    chunk.Initialize(32, 128);
-    chunk.BeginRebuild();
-    for (const int32_t expected : {64001, 64001, 64000}) EXPECT_EQ(chunk.BuildVisibleCubes(64000), expected);
-    EXPECT_TRUE(chunk.IsQueued());
-    EXPECT_EQ(chunk.BuildVisibleCubes(64000), 0);
-    EXPECT_FALSE(chunk.IsQueued());
+// Caves give faces in every direction, overhangs included; both edge rules
+// (wrapped links and null links) meet the chunk borders. Each budget ends the
+// calls at other places in a row, and a write after the first call restarts the scan.
+TEST_F(VisibleCubes, CubesAndFacesMatchTheBlockByBlockListsOnCavesAtEveryBorderForAnyBudget) {
+    for (const bool infinite : {false, true}) {
+        Build(16, 32, infinite);
+        TerrainGenerator generator;
+        generator.Initialize("voxmere", 16, 32);
+        for (auto& entry : world.Chunks()) GenerateNow(generator, *entry.second, 2, 100000);
+        uint32_t overhangs = 0;
+        for (auto& [key, chunk] : world.Chunks()) {
+            for (const int32_t budget : {1 << 20, 6}) {
+                chunk->BeginRebuild();
+                chunk->BuildVisibleCubes(budget);
+                chunk->SetBlock(5, 20, 5, chunk->Block(5, 20, 5));  // same content, but the scan starts over
+                while (chunk->IsQueued()) chunk->BuildVisibleCubes(budget);
+                ASSERT_EQ(VisibleFloats(*chunk), ReferenceVisibleCubes(*chunk)) << "budget " << budget;
+                for (const FaceDirection direction : kDirections) {
+                    ASSERT_EQ(Floats(chunk->Faces(direction), chunk->FaceCount(direction)),
+                              AlongItsAxis(ReferenceFaces(*chunk, direction), direction))
+                        << "direction " << static_cast<int>(direction) << " budget " << budget;
+                }
+            }
+            overhangs += chunk->FaceCount(FaceDirection::YMinus);
+        }
+        EXPECT_GT(overhangs, 100u);
+    }
 }
 
-// Null links count as solid: a solid chunk shows only its faces towards the
-// (air) chunks inside the window, plus the six blocks around a hole.
+// Null links count as solid: a solid corner chunk of a fixed window, with a
+// hole, shows only its walls towards the (air) chunks inside the window, one
+// of 16 x 8 faces each, and the six blocks around the hole, one face each.
+// Sorting the faces costs 4 units per listed cube in the call that finishes the scan.
 TEST_F(VisibleCubes, NullLinksCountAsSolid) {
-    Build(false);
-    FillSolid(At(1, 1));
-    At(1, 1).SetBlock(4, 8, 4, 0);
-    FillSolid(At(0, 0));
-    for (Chunk* chunk : {&At(1, 1), &At(0, 0)}) {
-        RebuildNow(*chunk);
-        EXPECT_EQ(VisibleFloats(*chunk), ReferenceVisibleCubes(*chunk));
-    }
-    EXPECT_EQ(At(1, 1).VisibleCount(), 16u * (8 * 8 - 6 * 6) + 6u);  // four walls and the hole's ring
-    EXPECT_EQ(At(0, 0).VisibleCount(), 16u * 15);  // only the x = 7 and z = 7 walls
-    EXPECT_TRUE(At(1, 1).VisibleCubes()[0].x == 8 && At(1, 1).VisibleCubes()[0].z == 8);  // y = 0 first, origin added
+    Build(8, 16, false);
+    Chunk& corner = At(0, 0);
+    for (int i = 0; i < 8 * 16 * 8; ++i) corner.SetBlock(i / 128, i / 8 % 16, i % 8, i == 4 * 128 + 8 * 8 + 4 ? 0 : 1);
+    corner.BeginRebuild();
+    EXPECT_EQ(corner.BuildVisibleCubes(500), 501);  // a call stops once its count exceeds the budget
+    EXPECT_EQ(corner.BuildVisibleCubes(5000), 5000);  // the call that visits the last block reports the budget
+    EXPECT_EQ(corner.BuildVisibleCubes(5000), 4 * (16 * 15 + 6));  // the next one finishes
+    EXPECT_EQ(VisibleFloats(corner), ReferenceVisibleCubes(corner));
+    EXPECT_EQ(corner.VisibleCount(), 16u * 15 + 6);
+    EXPECT_EQ(corner.VisibleCubes()[0].y, 0.0f);  // y = 0 first
+    const uint32_t expected[] = {128 + 1, 1, 1, 1, 128 + 1, 1};  // +z, -z, +y, -y, +x, -x
+    for (int d = 0; d < 6; ++d) EXPECT_EQ(corner.FaceCount(kDirections[d]), expected[d]) << "direction " << d;
+    EXPECT_EQ(corner.Faces(FaceDirection::YPlus)[0].y, 7.0f);  // the block below the hole at (4, 8, 4)
 }
 
 // With infinite terrain the x - 1 neighbour of the corner chunk is the
-// opposite edge's chunk; a write there makes the corner dirty.
+// opposite edge's chunk; a write there makes the corner dirty. A longer list
+// and a shorter one both replace the old one whole.
 TEST_F(VisibleCubes, WrapLinksReadTheOppositeEdge) {
-    Build(true);
+    Build(8, 16, true, false);
     Chunk& corner = At(0, 0);
-    Chunk& opposite = At(3, 0);
-    for (int y = 0; y < 16; ++y) corner.SetBlock(1, y, 3, 1);
     for (const auto& [y, z] : {std::pair{5, 3}, {4, 3}, {6, 3}, {5, 2}, {5, 4}}) corner.SetBlock(0, y, z, 1);
-    const auto listsBlock = [&] {
-        const std::vector<float> cubes = VisibleFloats(corner);
-        for (size_t i = 0; i < cubes.size(); i += 3)
-            if (cubes[i] == 0 && cubes[i + 1] == 5 && cubes[i + 2] == 3) return true;
-        return false;
-    };
-    opposite.SetBlock(7, 5, 3, 1);
+    corner.SetBlock(1, 5, 3, 1);
+    At(3, 0).SetBlock(7, 5, 3, 1);
     RebuildNow(corner);
-    EXPECT_EQ(VisibleFloats(corner), ReferenceVisibleCubes(corner));
-    EXPECT_FALSE(listsBlock());
-    opposite.SetBlock(7, 5, 3, 0);
+    EXPECT_EQ(corner.VisibleCount(), 5u) << "(0, 5, 3) is hidden";
+    At(3, 0).SetBlock(7, 5, 3, 0);
     EXPECT_TRUE(corner.IsDirty());
     RebuildNow(corner);
-    EXPECT_TRUE(listsBlock());
-}
-
-TEST_F(VisibleCubes, GeneratedTerrainMatchesTheBlockByBlockScanForAnyBudget) {
-    Build(true);
-    TerrainGenerator generator;
-    generator.Initialize("voxmere", 8, 16);
-    for (auto& entry : world.Chunks()) GenerateNow(generator, *entry.second, 2, 100000);
-    for (auto& [key, chunk] : world.Chunks()) {
-        const std::vector<float> expected = ReferenceVisibleCubes(*chunk);
-        for (const int32_t budget : {0, 9, 1023, 64000}) {
-            chunk->BeginRebuild();
-            int calls = 0;
-            for (; chunk->IsQueued(); ++calls) chunk->BuildVisibleCubes(budget);
-            ASSERT_EQ(VisibleFloats(*chunk), expected) << "budget " << budget;
-            ASSERT_GE(calls, budget >= 1024 ? 2 : 1024 / (budget + 1)) << "budget " << budget;
-        }
-    }
-}
-
-// A write during a scan restarts it; a shorter list and a longer one both
-// replace the old one whole.
-TEST_F(VisibleCubes, ADirtyChunkRestartsItsScanAndListsShrinkAndGrow) {
-    Build(false);
-    Chunk& chunk = At(1, 1);
-    chunk.SetBlock(2, 2, 2, 1);
-    chunk.BeginRebuild();
-    EXPECT_EQ(chunk.BuildVisibleCubes(300), 301);  // past the block
-    chunk.SetBlock(3, 2, 2, 1);
-    EXPECT_EQ(chunk.BuildVisibleCubes(10), 11);
-    EXPECT_EQ(chunk.ScanVisited(), 11u);
-    while (chunk.IsQueued()) chunk.BuildVisibleCubes(10);
-    EXPECT_EQ(chunk.VisibleCount(), 2u);
-    for (int z = 0; z < 4; ++z) chunk.SetBlock(5, 5, z, 1);
-    RebuildNow(chunk);
-    EXPECT_EQ(chunk.VisibleCount(), 6u);
-    chunk.SetBlock(2, 2, 2, 0);
-    chunk.SetBlock(5, 5, 0, 0);
-    RebuildNow(chunk);
-    EXPECT_EQ(VisibleFloats(chunk), ReferenceVisibleCubes(chunk));
-    EXPECT_EQ(chunk.VisibleCount(), 4u);
+    EXPECT_EQ(corner.VisibleCount(), 6u);
+    corner.SetBlock(0, 4, 3, 0);
+    RebuildNow(corner);
+    EXPECT_EQ(VisibleFloats(corner), ReferenceVisibleCubes(corner));
 }

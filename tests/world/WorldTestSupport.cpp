@@ -37,17 +37,8 @@ std::string GridBytes(const Chunk& chunk) {
     return std::string(reinterpret_cast<const char*>(chunk.Grid().data.get()), chunk.Grid().count);
 }
 
-std::vector<float> VisibleFloats(const Chunk& chunk) {
-    if (chunk.VisibleCount() == 0) return {};
-    const float* first = &chunk.VisibleCubes()[0].x;
-    return std::vector<float>(first, first + 3 * chunk.VisibleCount());
-}
-
-std::vector<float> FaceFloats(const Chunk& chunk, FaceDirection direction) {
-    const uint32_t count = chunk.FaceCount(direction);
-    if (count == 0) return {};
-    const float* first = &chunk.Faces(direction)[0].x;
-    return std::vector<float>(first, first + 3 * count);
+std::vector<float> Floats(const CubeInstance* cubes, uint32_t count) {
+    return count == 0 ? std::vector<float>{} : std::vector<float>(&cubes[0].x, &cubes[0].x + 3 * count);
 }
 
 std::vector<int32_t> GenerateNow(TerrainGenerator& generator, Chunk& chunk, int method, int32_t budget) {

@@ -30,13 +30,12 @@ private:
 std::vector<int32_t> GenerateNow(TerrainGenerator& generator, Chunk& chunk, int method, int32_t budget);
 void RebuildNow(Chunk& chunk);
 std::string GridBytes(const Chunk& chunk);
-std::vector<float> VisibleFloats(const Chunk& chunk);  // x, y, z of each listed cube
-std::vector<float> FaceFloats(const Chunk& chunk, FaceDirection direction);
+std::vector<float> Floats(const CubeInstance* cubes, uint32_t count);  // x, y, z of each cube
+inline std::vector<float> VisibleFloats(const Chunk& c) { return Floats(c.VisibleCubes(), c.VisibleCount()); }
 
 // The oracle: plain block-by-block versions of the terrain and visibility
 // rules, slow and obvious, to check the batched code against.
 std::string ReferenceChunkBlocks(const SimplexNoise& noise, int method, const BlockPosition& origin, int width,
                                  int height);
-bool ReferenceIsSolid(const Chunk& chunk, int x, int y, int z);  // local coordinates, one step outside allowed
 std::vector<float> ReferenceVisibleCubes(const Chunk& chunk);
 std::vector<float> ReferenceFaces(const Chunk& chunk, FaceDirection direction);  // x, y, z of each listed cube
