@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Real key presses and a mouse move through xdotool: F switches flight on, a
+# A window of the configured size, and real key presses and a mouse move
+# through xdotool in it: Escape quits with 0, F switches flight on, a
 # turn changes the direction, W flies forward and E lifts the player; the
 # screenshot key (F12, a virtual-key code) saves the frame. The recording
 # made with --record replays to the same states frame by frame and the same
@@ -15,6 +16,7 @@ dt=0.0166667
 record_once() {
   rm -f rec.txt live.csv screenshot-*.png
   start_viewer --fixed-dt "$dt" --record rec.txt --trace live.csv || return 1
+  xwininfo -id "$WINDOW" | grep -A1 'Width: 640' | grep -q 'Height: 360' || { echo "the window is not 640 x 360"; return 1; }
   sleep 1
   hold_key f 0.3
   sleep 0.3
