@@ -9,13 +9,14 @@ fail() {
 VIEWER_PID=""
 trap '[ -n "$VIEWER_PID" ] && kill "$VIEWER_PID" 2>/dev/null' EXIT
 
-# Makes a working folder with the given config.ini text and the bin/ of a
-# build ($BUILD unless a second argument names another).
+# Makes a working folder with the bin/ of a build ($BUILD unless a second
+# argument names another) and a config.ini of the given lines followed by the
+# build's own, which they override (the first of repeated keys counts).
 make_rundir() {
   local dir
   dir="$(mktemp -d)"
   ln -s "${2:-$BUILD}/bin" "$dir/bin"
-  printf '%s\n' "$1" > "$dir/config.ini"
+  { printf '%s\n' "$1"; cat "${2:-$BUILD}/config.ini"; } > "$dir/config.ini"
   echo "$dir"
 }
 
@@ -26,18 +27,7 @@ windowWidth=640
 windowHeight=360
 terrainWidth=128
 instantStart=false
-GUIUpdate=0.05
-moveForward=W
-moveBackward=S
-moveLeft=A
-moveRight=D
-moveUp=E
-moveDown=Q
-jump=32
-toggleFlyMode=F
-toggleCollision=C
-toggleWireframe=V
-toggleDebugOutput=G'
+GUIUpdate=0.05'
 
 # Starts the viewer in the background with the given options (output in
 # out.txt) and waits up to 60 s for its visible window; sets VIEWER_PID and
