@@ -6,17 +6,15 @@
 #include <algorithm>
 #include <cstring>
 #include <set>
-
 #include "config/Settings.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/Matrix.h"
-#include "graphics/ShaderLoader.h"
+#include "text/FontShader.h"
 #include "world/CubeInstance.h"
 #include "world/CubeRenderer.h"
 
-// Draws cubes with the cube renderer and a font quad through the OpenGL
-// backend with the real shaders into a small hidden window and checks the
-// pixels read back. Needs a display (xvfb-run will do).
+// Draws cubes and a font quad through the OpenGL backend with the real shaders into a small hidden window and
+// checks the pixels read back. Needs a display (xvfb-run will do).
 namespace {
 
 constexpr uint32_t kWidth = 96, kHeight = 64;
@@ -71,7 +69,6 @@ protected:
         window_ = nullptr;
         SDL_Quit();
     }
-
     void SetUp() override {
         if (window_ == nullptr) GTEST_SKIP() << "no display for an OpenGL window";
         Config() = TypedSettings{};
@@ -90,7 +87,6 @@ protected:
         graphics_.Shutdown();
         Config() = TypedSettings{};
     }
-
     // Clears to the sky, draws the cubes and reads the frame back.
     std::vector<uint8_t> Frame(const Matrix4& view, const std::vector<CubeInstance>& positions) {
         graphics_.BeginFrame(kSky);
@@ -111,14 +107,11 @@ protected:
         const uint8_t* p = rgba.data() + (static_cast<size_t>(y) * kWidth + x) * 4;
         return {p[0], p[1], p[2], p[3]};
     }
-
-    static SDL_Window* window_;
+    static inline SDL_Window* window_ = nullptr;
     GraphicsDevice graphics_;
     RenderDevice* device_ = nullptr;
     CubeRenderer cubes_;
 };
-
-SDL_Window* GlRenderDeviceTest::window_ = nullptr;
 
 // From above, left and in front of a cube at grass height the top, -x and -z
 // faces show, each in one flat shade; the culled bottom one does not.
@@ -146,51 +139,33 @@ TEST_F(GlRenderDeviceTest, NearerCubeHidesTheOneBehindIt) {
     EXPECT_TRUE(nearOnly == Pixel(Frame(view, wall), kWidth / 2, kHeight / 2));
 }
 
-// A half-transparent red font quad over the sky: 0.5 red + (1 - 0.5) sky.
+// A half-transparent red font quad over the whole sky: 0.5 red + (1 - 0.5) sky.
 TEST_F(GlRenderDeviceTest, FontQuadBlendsItsPremultipliedColourOverTheScene) {
-    const InputElement layout[] = {{"POSITION", 0, Format::R32G32B32_Float, 0, kAppendAligned, false, 0},
-                                   {"TEXCOORD", 0, Format::R32G32_Float, 0, kAppendAligned, false, 0}};
-    ShaderPair font;
-    ASSERT_EQ(LoadShaderPair(*device_, VOXMERE_SHADER_DIR "/Font", layout, 2, font), ShaderPairResult::Loaded);
+    Config().fontShaderName = VOXMERE_SHADER_DIR "/Font";
+    FontShader shader;
+    ASSERT_TRUE(shader.Initialize(*device_));
     const uint8_t white[4] = {255, 255, 255, 255};
     const SubresourceData texel = {white, 4, 4};
     TextureViewHandle texture;
-    SamplerHandle sampler;
     ASSERT_TRUE(device_->CreateTexture({.width = 1, .format = Format::R8G8B8A8_UNorm}, &texel, texture));
-    ASSERT_TRUE(device_->CreateSampler(SamplerDesc{}, sampler));
-    // A quad over the whole screen; M maps screen-centred pixels to clip space.
-    const float hw = kWidth * 0.5f, hh = kHeight * 0.5f;
-    const float quad[6][5] = {{-hw, hh, 0, 0, 0},  {hw, hh, 0, 1, 0}, {-hw, -hh, 0, 0, 1},
-                              {-hw, -hh, 0, 0, 1}, {hw, hh, 0, 1, 0}, {hw, -hh, 0, 1, 1}};
-    const uint32_t quadIndices[6] = {0, 1, 2, 3, 4, 5};
-    float transform[64] = {};
-    transform[48] = 1.0f / hw;
-    transform[53] = 1.0f / hh;
-    transform[63] = 1.0f;
-    const float colour[4] = {1.0f, 0.0f, 0.0f, 0.5f};
-    BufferHandle vertices, indices, matrix, tint;
+    const float quad[4][5] = {{-1, 1, 0, 0, 0}, {1, 1, 0, 1, 0}, {-1, -1, 0, 0, 1}, {1, -1, 0, 1, 1}};
+    const uint32_t quadIndices[6] = {0, 1, 2, 2, 1, 3}, stride = 20, offset = 0;
+    BufferHandle vertices, indices;
     ASSERT_TRUE(device_->CreateBuffer({sizeof quad, Usage::Default, BindFlag::VertexBuffer}, quad, vertices) &&
-                device_->CreateBuffer({24, Usage::Default, BindFlag::IndexBuffer}, quadIndices, indices) &&
-                device_->CreateBuffer({256, Usage::Default, BindFlag::ConstantBuffer}, transform, matrix) &&
-                device_->CreateBuffer({16, Usage::Default, BindFlag::ConstantBuffer}, colour, tint));
-
+                device_->CreateBuffer({24, Usage::Default, BindFlag::IndexBuffer}, quadIndices, indices));
     graphics_.BeginFrame(kSky);
     graphics_.ToggleOverlayStates();
-    const uint32_t stride = 20, offset = 0;
-    device_->SetConstantBuffer(ShaderStage::Vertex, 0, matrix);
-    device_->SetConstantBuffer(ShaderStage::Pixel, 3, tint);
-    device_->SetShaderResource(ShaderStage::Pixel, 1, texture);
-    device_->SetSampler(ShaderStage::Pixel, 1, sampler);
+    shader.BindMatrices(*device_, Matrix4::Identity(), Matrix4::Identity(), texture);
+    const float red[4] = {1.0f, 0.0f, 0.0f, 0.5f};
+    shader.BindForSentence(*device_, red);
     device_->SetVertexBuffers(0, 1, &vertices, &stride, &offset);
     device_->SetIndexBuffer(indices, Format::R32_Uint, 0);
-    device_->SetInputLayout(font.inputLayout);
-    device_->SetVertexShader(font.vertexShader);
-    device_->SetPixelShader(font.pixelShader);
     device_->DrawIndexed(6, 0, 0);
     graphics_.ToggleOverlayStates();
     const Rgba blended = Pixel(PresentAndRead(), kWidth / 2, kHeight / 2);
     EXPECT_TRUE(std::abs(blended.r - 204) <= 2 && std::abs(blended.g - 77) <= 2 && std::abs(blended.b - 77) <= 2);
     EXPECT_EQ(blended.a, 255) << "frames read back opaque, as the window shows them";
+    shader.Shutdown(*device_);
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <tuple>
-
 #include "MessageCapture.h"
 #include "RecordingDevice.h"
 #include "config/Settings.h"
@@ -36,11 +36,8 @@ protected:
     MessageCapture messages_;
 };
 
-// Start-up binds the depth-enabled and solid states; a raster mode is bound
-// only when it changes; the overlay toggle switches depth off and blending on
-// and back. Objects are numbered in creation order: depth on 1, depth off 2,
-// blend on 3, blend off 4, solid 5, wireframe 6. Shutdown leaves full screen
-// first and releases in a fixed order, once.
+// Objects by creation: depth on 1, off 2, blend on 3, off 4, solid 5, wireframe 6. A raster mode is bound only
+// when it changes; shutdown leaves full screen first and releases in a fixed order, once.
 TEST_F(GraphicsDeviceTest, StartsSwitchesStatesAndShutsDownInOrder) {
     Config().fullscreen = true;
     ASSERT_TRUE(Start(graphics_));
@@ -52,8 +49,7 @@ TEST_F(GraphicsDeviceTest, StartsSwitchesStatesAndShutsDownInOrder) {
     }
     graphics_.ToggleOverlayStates();
     graphics_.ToggleOverlayStates();
-    const float sky[4] = {0.6f, 0.6f, 0.6f, 1.0f};
-    graphics_.BeginFrame(sky);
+    graphics_.BeginFrame(std::array{0.6f, 0.6f, 0.6f, 1.0f}.data());
     graphics_.EndFrame();
     graphics_.Shutdown();
     graphics_.Shutdown();
@@ -78,11 +74,8 @@ TEST_F(GraphicsDeviceTest, StartsSwitchesStatesAndShutsDownInOrder) {
     EXPECT_TRUE(raster[0].cullBack && !raster[0].frontCounterClockwise && raster[1].cullBack && raster[0].depthClip);
 }
 
-// Video memory is given in truncated megabytes; the adapter name must fit
-// 128 bytes with its terminator, else the start fails without a message.
-// With VSync the swap chain takes the refresh rate of the last display mode
-// of exactly the window's size and frames wait for the vertical blank;
-// without, rate 0/1 and no waiting.
+// Video memory in truncated megabytes; a name must fit 128 bytes with its terminator, else the start fails
+// silently. With VSync the rate is that of the last mode of exactly the window's size; without, 0/1, no waiting.
 TEST_F(GraphicsDeviceTest, AdapterValuesAndSwapChainRate) {
     const std::vector<DisplayMode> modes = {{1280, 720, 60000, 1001}, {1920, 1080, 144, 1}, {1280, 720, 60, 1},
                                             {1280, 720, 75, 1},       {1280, 1024, 85, 1},  {720, 1280, 120, 1}};
@@ -93,7 +86,7 @@ TEST_F(GraphicsDeviceTest, AdapterValuesAndSwapChainRate) {
             d.adapter = {std::string(127, 'a'), bytes};
             d.displayModes = modes;
         }));
-        EXPECT_EQ(graphics.VideoMemoryMb(), megabytes) << bytes << " bytes";
+        EXPECT_EQ(graphics.VideoMemoryMb(), megabytes);
         EXPECT_EQ(std::string(graphics.AdapterName()), std::string(127, 'a'));
         graphics.EndFrame();
         const SwapChainDesc& chain = recording->swapChain;
@@ -105,21 +98,18 @@ TEST_F(GraphicsDeviceTest, AdapterValuesAndSwapChainRate) {
     EXPECT_TRUE(messages_.Messages().empty());
     graphics_.Shutdown();
     EXPECT_EQ(recording->calls, (Calls{"QueryAdapter"}));
-    GraphicsDevice().Shutdown();  // never started: nothing to do
+    GraphicsDevice().Shutdown();  // never started
 }
 
-struct FailingStep {
-    const char* call;
-    int nth;
-    const char* message;
-    AdapterQueryResult adapterFailure = AdapterQueryResult::NoAdapter;
-    RenderTargetResult renderTargetFailure = RenderTargetResult::ViewFailed;
-};
-
-// Each failing step shows its message (a name that cannot be converted none),
-// stops start-up there and leaves a shutdown that releases what was made.
+// Each failing step shows its message (an unconverted name none), stops start-up and leaves a clean shutdown.
 TEST_F(GraphicsDeviceTest, EachFailingStepShowsItsMessageStopsAndShutsDownCleanly) {
-    const FailingStep steps[] = {
+    const struct {
+        const char* call;
+        int nth;
+        const char* message;
+        AdapterQueryResult adapterFailure = AdapterQueryResult::NoAdapter;
+        RenderTargetResult renderTargetFailure = RenderTargetResult::ViewFailed;
+    } steps[] = {
         {"QueryAdapter", 1, "failed to create graphic adapter"},
         {"QueryAdapter", 1, "failed to get video card description", AdapterQueryResult::NoDescription},
         {"QueryAdapter", 1, "", AdapterQueryResult::NameNotConverted},
@@ -134,7 +124,7 @@ TEST_F(GraphicsDeviceTest, EachFailingStepShowsItsMessageStopsAndShutsDownCleanl
         {"CreateBlendState", 1, "failed to create alpha blend state"},
         {"CreateBlendState", 2, "failed to create alpha disabled blend state"},
         {"CreateRasterizerState", 2, "failed to create rasterizer state"}};
-    for (const FailingStep& step : steps) {
+    for (const auto& step : steps) {
         SCOPED_TRACE(std::string(step.call) + " " + std::to_string(step.nth));
         MessageCapture messages;
         GraphicsDevice graphics;
@@ -144,7 +134,7 @@ TEST_F(GraphicsDeviceTest, EachFailingStepShowsItsMessageStopsAndShutsDownCleanl
             d.renderTargetFailure = step.renderTargetFailure;
         }));
         EXPECT_EQ(messages.Messages(), *step.message ? Calls{step.message} : Calls{});
-        EXPECT_EQ(NameOf(recording->calls.back()), step.call) << "nothing runs after the failing step";
+        EXPECT_EQ(NameOf(recording->calls.back()), step.call);
         graphics.Shutdown();
         EXPECT_EQ(recording->LiveObjects(), 0u);
         const std::string call = step.call;

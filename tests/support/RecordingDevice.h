@@ -7,13 +7,10 @@
 
 #include "graphics/RenderDevice.h"
 
-// A render device that records the name of every call (draws, binds and
-// presents with their numbers), keeps the bytes of every buffer and the
-// description of every state, so tests can check the order of calls and what
-// was uploaded without a GPU. Objects are numbered from 1 in creation order.
-// A call named in `failing`, or the n-th call of a name in `failingNth`,
-// fails: creation returns false, MapDiscard null, QueryAdapter
-// `adapterFailure`, CreateRenderTarget `renderTargetFailure`.
+// Records every call (binds, draws and presents with their numbers), the bytes of every buffer and every state
+// description. Objects are numbered from 1 in creation order. A call named in `failing`, or the n-th call of a name
+// in `failingNth`, fails: creation returns false, MapDiscard null, QueryAdapter `adapterFailure`,
+// CreateRenderTarget `renderTargetFailure`.
 class RecordingDevice : public RenderDevice {
 public:
     std::vector<std::string> calls;
@@ -27,13 +24,11 @@ public:
     std::vector<DepthStencilDesc> depthStencilStates;  // in creation order, failed ones included
     std::vector<BlendDesc> blendStates;
     std::vector<RasterizerDesc> rasterizerStates;
-
     std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
     size_t Count(const std::string& prefix) const { return CallsStartingWith(prefix).size(); }
     const std::vector<uint8_t>& BufferBytes(BufferHandle buffer) const { return buffers_.at(buffer.id).bytes; }
     const BufferDesc& BufferDescription(BufferHandle buffer) const { return buffers_.at(buffer.id).desc; }
     size_t LiveObjects() const { return live_.size(); }
-
     const char* ShaderFileExtension() const override { return ".glsl"; }
     uint32_t FeatureLevel() const override { return 0xa000; }
     AdapterQueryResult QueryAdapter(AdapterInfo& out, std::vector<DisplayMode>& modes) override {
@@ -57,12 +52,11 @@ public:
     void ReleaseDepthBuffer() override { Record("ReleaseDepthBuffer"); }
     void ReleaseDepthStencilView() override { Record("ReleaseDepthStencilView"); }
     void ReleaseDevice() override { Record("ReleaseDevice"); }
-
     bool CreateBuffer(const BufferDesc& desc, const void* initialData, BufferHandle& out) override;
     bool CreateVertexShader(const void*, size_t, ShaderHandle& o) override { return Create("CreateVertexShader", o); }
     bool CreatePixelShader(const void*, size_t, ShaderHandle& o) override { return Create("CreatePixelShader", o); }
-    bool CreateInputLayout(const InputElement*, uint32_t, const void*, size_t, InputLayoutHandle& out) override {
-        return Create("CreateInputLayout", out);
+    bool CreateInputLayout(const InputElement*, uint32_t, const void*, size_t, InputLayoutHandle& o) override {
+        return Create("CreateInputLayout", o);
     }
     bool CreateSampler(const SamplerDesc&, SamplerHandle& out) override { return Create("CreateSampler", out); }
     bool CreateTexture(const TextureDesc&, const SubresourceData*, TextureViewHandle& out) override {
@@ -80,7 +74,6 @@ public:
         rasterizerStates.push_back(desc);
         return Create("CreateRasterizerState", out);
     }
-
     void Release(BufferHandle& handle) override { Release("Buffer", handle.id); }
     void Release(ShaderHandle& handle) override { Release("Shader", handle.id); }
     void Release(InputLayoutHandle& handle) override { Release("InputLayout", handle.id); }
@@ -89,7 +82,6 @@ public:
     void Release(DepthStencilStateHandle& handle) override { Release("DepthStencilState", handle.id); }
     void Release(BlendStateHandle& handle) override { Release("BlendState", handle.id); }
     void Release(RasterizerStateHandle& handle) override { Release("RasterizerState", handle.id); }
-
     void* MapDiscard(BufferHandle buffer) override;
     void Unmap(BufferHandle buffer) override { Record("Unmap", {buffer.id}); }
     void SetConstantBuffer(ShaderStage stage, uint32_t slot, BufferHandle buffer) override {
@@ -108,9 +100,7 @@ public:
         Record("SetShaderResource", {slot, view.id});
     }
     void SetSampler(ShaderStage, uint32_t slot, SamplerHandle s) override { Record("SetSampler", {slot, s.id}); }
-    void SetDepthStencilState(DepthStencilStateHandle state, uint32_t) override {
-        Record("SetDepthStencilState", {state.id});
-    }
+    void SetDepthStencilState(DepthStencilStateHandle s, uint32_t) override { Record("SetDepthStencilState", {s.id}); }
     void SetBlendState(BlendStateHandle state, const float*, uint32_t) override { Record("SetBlendState", {state.id}); }
     void SetRasterizerState(RasterizerStateHandle state) override { Record("SetRasterizerState", {state.id}); }
     void SetViewport(const Viewport&) override { Record("SetViewport"); }
@@ -133,7 +123,6 @@ private:
         BufferDesc desc;
         std::vector<uint8_t> bytes;
     };
-
     // Records "name n1 n2 ..."; true when the call is to fail.
     bool Record(const std::string& name, std::initializer_list<uint32_t> numbers = {});
     template <typename HandleType>
@@ -144,7 +133,6 @@ private:
         return true;
     }
     void Release(const std::string& kind, uint32_t& id);
-
     std::map<std::string, int> callCounts_;
     std::map<uint32_t, Buffer> buffers_;
     std::set<uint32_t> live_;
