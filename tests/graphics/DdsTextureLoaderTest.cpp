@@ -1,13 +1,11 @@
-#include "graphics/DDSTextureLoader.h"
-
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <optional>
 #include <tuple>
 
 #include "RecordingDevice.h"
 #include "ScratchFolder.h"
+#include "graphics/DDSTextureLoader.h"
 #include "graphics/DdsFormat.h"
 #include "platform/NativeFile.h"
 
@@ -41,25 +39,17 @@ DdsLayout Dx10(DdsLayout layout, uint32_t dxgiFormat, uint32_t dimension, uint32
     return layout;
 }
 
+template <typename T>
+std::string Bytes(const T& value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
 // The file image: headers, then pixel bytes counting 0, 1, 2, ... (mod 251).
-std::string Build(const DdsLayout& layout) {
-    DdsHeader header{};
-    header.size = layout.headerSize;
-    header.flags = layout.flags;
-    header.height = layout.height;
-    header.width = layout.width;
-    header.depth = layout.depth;
-    header.mipMapCount = layout.mipCount;
-    header.pixelFormat = layout.pixelFormat;
-    header.caps2 = layout.caps2;
-    std::string bytes(4 + sizeof header, '\0');
-    std::memcpy(bytes.data(), &layout.magic, 4);
-    std::memcpy(bytes.data() + 4, &header, sizeof header);
-    if (layout.dx10) {
-        bytes.resize(bytes.size() + sizeof(DdsHeaderDx10));
-        std::memcpy(bytes.data() + 4 + sizeof header, &*layout.dx10, sizeof(DdsHeaderDx10));
-    }
-    for (size_t i = 0; i < layout.pixelBytes; ++i) bytes.push_back(static_cast<char>(i % 251));
+std::string Build(const DdsLayout& l) {
+    const DdsHeader header{.size = l.headerSize, .flags = l.flags, .height = l.height, .width = l.width,
+                           .depth = l.depth, .mipMapCount = l.mipCount, .pixelFormat = l.pixelFormat, .caps2 = l.caps2};
+    std::string bytes = Bytes(l.magic) + Bytes(header) + (l.dx10 ? Bytes(*l.dx10) : "");
+    for (size_t i = 0; i < l.pixelBytes; ++i) bytes.push_back(static_cast<char>(i % 251));
     return bytes;
 }
 
@@ -67,23 +57,21 @@ std::string Build(const DdsLayout& layout) {
 // "rowPitch/slicePitch@offset from the first level's bytes".
 class TextureRecorder : public RecordingDevice {
 public:
-    bool CreateTexture(const TextureDesc& desc, const SubresourceData* subresources, TextureViewHandle& out) override {
-        const TextureDesc& d = desc;
+    bool CreateTexture(const TextureDesc& d, const SubresourceData* subresources, TextureViewHandle& out) override {
         shape = {static_cast<uint32_t>(d.dimension), d.width, d.height, d.depth, d.mipLevels, d.arraySize,
                  static_cast<uint32_t>(d.format), d.cube};
         levels.clear();
         const auto* first = static_cast<const uint8_t*>(subresources[0].data);
         firstByte = *first;
-        for (uint32_t i = 0; i < desc.mipLevels * desc.arraySize; ++i) {
+        for (uint32_t i = 0; i < d.mipLevels * d.arraySize; ++i) {
             const SubresourceData& level = subresources[i];
             levels.push_back(std::to_string(level.rowPitch) + "/" + std::to_string(level.slicePitch) + "@" +
                              std::to_string(static_cast<const uint8_t*>(level.data) - first));
         }
-        return RecordingDevice::CreateTexture(desc, subresources, out);
+        return RecordingDevice::CreateTexture(d, subresources, out);
     }
     uint32_t FeatureLevel() const override { return featureLevel; }
     bool SupportsTextureFormat(Format format) const override { return format != unsupported; }
-
     std::vector<uint32_t> shape;  // dimension, width, height, depth, levels, items, format, cube
     std::vector<std::string> levels;
     uint8_t firstByte = 0;
@@ -102,7 +90,6 @@ protected:
     static uint32_t LoadFile(RenderDevice* device, const std::string& path, TextureViewHandle* view) {
         return static_cast<uint32_t>(LoadDdsTexture(device, NativeString(path.begin(), path.end()).c_str(), view));
     }
-
     ScratchFolder folder_{"voxmere-dds"};
     TextureRecorder device_;
     TextureViewHandle view_;
@@ -206,7 +193,6 @@ TEST_F(DdsLoaderTest, FailedCreationRetriesCappedByFeatureLevelUnlessThereIsOneL
     ASSERT_EQ(Load(wide), 0u);
     EXPECT_TRUE(device_.shape[1] == 8192u && device_.shape[4] == 1u);
     EXPECT_EQ(device_.firstByte, 16384 % 251) << "the retry starts at the second level's bytes";
-
     const DdsLayout texture = {.width = 4096, .height = 1, .mipCount = 3, .pixelFormat = kLuminance8,
                                .pixelBytes = 4096 + 2048 + 1024};
     for (const auto& [level, width] : {std::pair{0x9100u, 2048u}, {0x9300u, 4096u}}) {

@@ -1,14 +1,14 @@
-#include "graphics/opengl/GlRenderDevice.h"
-
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <set>
+
 #include "config/Settings.h"
 #include "graphics/GraphicsDevice.h"
 #include "graphics/Matrix.h"
+#include "graphics/opengl/GlRenderDevice.h"
 #include "text/FontShader.h"
 #include "world/CubeInstance.h"
 #include "world/CubeRenderer.h"

@@ -1,13 +1,13 @@
-#include "graphics/GraphicsDevice.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <functional>
 #include <tuple>
+
 #include "MessageCapture.h"
 #include "RecordingDevice.h"
 #include "config/Settings.h"
+#include "graphics/GraphicsDevice.h"
 
 namespace {
 

@@ -1,13 +1,12 @@
-#include "graphics/Screenshot.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "ScratchFolder.h"
+#include "graphics/Screenshot.h"
+
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
-
-#include "ScratchFolder.h"
 
 namespace {
 

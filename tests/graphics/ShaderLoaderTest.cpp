@@ -1,11 +1,10 @@
-#include "graphics/ShaderLoader.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "RecordingDevice.h"
 #include "ScratchFolder.h"
+#include "graphics/ShaderLoader.h"
 
 namespace {
 

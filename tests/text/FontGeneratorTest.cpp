@@ -21,9 +21,8 @@ int LowestInkRow(const GlyphImage& glyph) {
     return -1;
 }
 
-// Glyphs sit in one row with an empty column around each; the texture holds
-// them as premultiplied white after the 128-byte header. (The font tests read
-// the written info files.)
+// Glyphs sit in one row with an empty column around each; the texture holds them as premultiplied white after the
+// 128-byte header. (The font tests read the written info files.)
 TEST(GlyphAtlasTest, GlyphsSitInOneRowWithAnEmptyColumnAroundEachAsPremultipliedWhite) {
     const GlyphAtlas atlas = PackGlyphRow({Solid(2, 3, 200), Solid(0, 3, 0), Solid(3, 3, 100)}, 3);
     ASSERT_TRUE(atlas.width == 9 && atlas.records.size() == 3u);
@@ -50,7 +49,6 @@ TEST(GlyphRasterizerTest, DejaVuSansMonoFitsSixteenRowsWithRoomForDescenders) {
     const int baseline = LowestInkRow(glyphs['x' - 32]);
     EXPECT_EQ(LowestInkRow(glyphs['A' - 32]), baseline);
     EXPECT_GT(LowestInkRow(glyphs['g' - 32]), baseline + 1);
-
     EXPECT_FALSE(RenderPrintableGlyphs("/nonexistent/font.ttf", 16, 16, glyphs, error));
     EXPECT_NE(error.find("/nonexistent/font.ttf"), std::string::npos);
 }

@@ -1,5 +1,3 @@
-#include "text/Font.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,6 +5,7 @@
 #include "RecordingDevice.h"
 #include "TextTestFiles.h"
 #include "config/Settings.h"
+#include "text/Font.h"
 
 namespace {
 
@@ -21,7 +20,6 @@ protected:
         written = font.BuildGlyphQuads(v.data(), glyphLimit, text, kPenX, kPenY);
         return v;
     }
-
     TextTestFiles files;
     Font font;
     int written = -1;
@@ -36,20 +34,16 @@ TEST_F(FontTest, ReadsRecordsInCodeOrderThroughTheBlankSpaceRecord) {
     EXPECT_TRUE(font.Glyphs()[0].width == 3 && font.Glyphs()[1].left == 0.125f);
 }
 
-// A glyph is two clockwise triangles of its width and the font's height; the
-// pen advances by width + 1, or 5 for a space; codes without a glyph are
-// skipped and only glyphs count towards the limit. Glyph i is i % 7 wide.
+// A glyph is two clockwise triangles of its width and the font's height; the pen advances by width + 1, or 5 for a
+// space; codes without a glyph are skipped and only glyphs count towards the limit. Glyph i is i % 7 wide.
 TEST_F(FontTest, QuadsAndPenAdvance) {
     auto v = Build("#");  // glyph 3: u 0.03..0.04, 3 pixels wide
     ASSERT_EQ(written, 1);
     const float r = kPenX + 3.0f, b = kPenY - 16.0f, u0 = 0.03f, u1 = 0.04f;
     const FontVertex expected[6] = {{kPenX, kPenY, 0, u0, 0}, {r, b, 0, u1, 1},     {kPenX, b, 0, u0, 1},
                                     {kPenX, kPenY, 0, u0, 0}, {r, kPenY, 0, u1, 0}, {r, b, 0, u1, 1}};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(std::vector<float>({v[i].x, v[i].y, v[i].z, v[i].u, v[i].v}),
-                  std::vector<float>({expected[i].x, expected[i].y, 0.0f, expected[i].u, expected[i].v}))
-            << "vertex " << i;
-    }
+    const auto values = [](const FontVertex& f) { return std::vector<float>{f.x, f.y, f.z, f.u, f.v}; };
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(values(v[i]), values(expected[i])) << i;
     EXPECT_EQ(v[6].x, kUntouched);
     v = Build("#$ \t\x7f\xe9%");
     ASSERT_EQ(written, 3);
@@ -61,8 +55,7 @@ TEST_F(FontTest, QuadsAndPenAdvance) {
     EXPECT_EQ(v[12].x, kUntouched);
 }
 
-// The height comes from fontSize; a start fails without its files or with an
-// image path longer than 99 characters.
+// The height comes from fontSize; a start fails without its files or with an image path over 99 characters.
 TEST_F(FontTest, InitializeTakesHeightFromFontSizeAndFailsWithoutItsFilesOrWithATooLongImagePath) {
     Config().fontSize = 24.0f;
     RecordingDevice device;
@@ -81,7 +74,7 @@ TEST_F(FontTest, InitializeTakesHeightFromFontSizeAndFailsWithoutItsFilesOrWithA
     Config().fontImageFilename = files.File("font.dds");
     files.Remove("fontInfo.txt");
     EXPECT_FALSE(font.Initialize(device)) << "no font info";
-    EXPECT_EQ(device.Count("CreateTexture"), 2u) << "a start with all files and one with a 99-character path";
+    EXPECT_EQ(device.Count("CreateTexture"), 2u) << "all files, and a 99-character path";
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include "text/TextOverlay.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,13 +9,13 @@
 #include "input/InputState.h"
 #include "text/OverlayRegistryAccess.h"
 #include "text/TextEngine.h"
+#include "text/TextOverlay.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
 
-// A line producer that logs its name each time it is asked, keeps what it
-// was handed and returns `count` lines of its own ids.
+// Logs its name when asked, keeps what it was handed and returns `count` lines of its own ids.
 struct Producer {
     short Lines(OverlayLine* lines) {
         log.push_back(name);
@@ -47,16 +45,14 @@ protected:
         DebugOutput() = false;
     }
     void Render() { overlay.Render(&graphics, Matrix4::Identity(), Matrix4::Identity()); }
-
     TextTestFiles files;
     RecordingDevice* device = nullptr;
     GraphicsDevice graphics;
     TextOverlay overlay;
 };
 
-// A refresh is due once GUIUpdate seconds have gathered (every frame for 0);
-// it drains the queued lines, then asks every callback in registration order
-// once, for lines in white at (0, 0) with id 0; counts below one add nothing.
+// A refresh is due once GUIUpdate seconds have gathered (every frame for 0); it drains the queued lines, then asks
+// every callback in registration order once, for lines in white at (0, 0) with id 0; counts below one add nothing.
 TEST_F(TextOverlayTest, RefreshIsDueAfterGUIUpdateSecondsAndDrainsTheQueueBeforeAskingTheCallbacks) {
     Config().GUIUpdate = 0.5f;
     ASSERT_TRUE(overlay.Initialize(&graphics));
@@ -64,7 +60,6 @@ TEST_F(TextOverlayTest, RefreshIsDueAfterGUIUpdateSecondsAndDrainsTheQueueBefore
     EXPECT_TRUE(overlay.AddElapsed(0.25f));
     overlay.Update(&graphics);
     EXPECT_FALSE(overlay.AddElapsed(0.25f)) << "a refresh starts the count again";
-
     Texts log;
     Producer producers[] = {
         {"world", 1, log, {}}, {"core", 2, log, {}}, {"none", 0, log, {}}, {"negative", -3, log, {}}};
@@ -84,8 +79,7 @@ TEST_F(TextOverlayTest, RefreshIsDueAfterGUIUpdateSecondsAndDrainsTheQueueBefore
     EXPECT_TRUE(overlay.AddElapsed(0.0f));
 }
 
-// Text is drawn solid, between the overlay states, only while the debug
-// output is on.
+// Text is drawn solid, between the overlay states, only while the debug output is on.
 TEST_F(TextOverlayTest, DrawsSolidBetweenOverlayStatesOnlyWhileDebugOutputIsOn) {
     ASSERT_TRUE(overlay.Initialize(&graphics));
     QueueLine(OverlayLine{.maximumLength = 4});
@@ -105,8 +99,8 @@ TEST_F(TextOverlayTest, DrawsSolidBetweenOverlayStatesOnlyWhileDebugOutputIsOn) 
                              "SetBlendState", "SetDepthStencilState"}));
 }
 
-// A failing text engine is reported after its own message; a start after a
-// failed one, and a second start, replace the engine with all it had made.
+// A failing text engine is reported after its own message; a start after a failed one, and a second start, replace
+// the engine with all it had made.
 TEST_F(TextOverlayTest, ShutdownReleasesWhatItMadeAndAFailingTextEngineIsReportedAfterItsOwnMessage) {
     TextOverlay().Shutdown();  // safe without a start
     const size_t graphicsObjects = device->LiveObjects();

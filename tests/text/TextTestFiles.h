@@ -8,9 +8,8 @@
 #include "ScratchFolder.h"
 #include "config/Settings.h"
 
-// A scratch folder holding a font info file (glyph i: u i/100..(i+1)/100,
-// i % 7 pixels wide), a small font texture and a font shader pair, with the
-// settings pointed at it. Captures shown messages while it lives.
+// A scratch folder holding a font info file (glyph i: u i/100..(i+1)/100, i % 7 pixels wide), a small font texture
+// and a font shader pair, with the settings pointed at it. Captures shown messages while it lives.
 class TextTestFiles : public ScratchFolder {
 public:
     TextTestFiles() : ScratchFolder("voxmere-text") {
