@@ -2,13 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <set>
 
 #include "config/Settings.h"
 #include "graphics/GraphicsDevice.h"
-#include "graphics/Matrix.h"
 #include "graphics/opengl/GlRenderDevice.h"
+#include "player/Camera.h"
 #include "text/FontShader.h"
 #include "world/CubeInstance.h"
 #include "world/CubeRenderer.h"
@@ -19,6 +20,7 @@ namespace {
 
 constexpr uint32_t kWidth = 96, kHeight = 64;
 const float kSky[4] = {0.6f, 0.6f, 0.6f, 1.0f};
+constexpr float kPi = 3.14159265f;
 
 struct Rgba {
     uint8_t r, g, b, a;
@@ -26,32 +28,6 @@ struct Rgba {
     bool operator==(const Rgba& o) const { return std::memcmp(this, &o, sizeof o) == 0; }
     bool IsSky() const { return r == 153 && g == 153 && b == 153; }
 };
-
-// A left-handed view looking from `eye` along `direction`, y up.
-Matrix4 LookTo(Vec3 eye, Vec3 direction) {
-    const Vec3 z = Normalize(direction);
-    const Vec3 x = Normalize(Cross(Vec3{0, 1, 0}, z));
-    const Vec3 axes[3] = {x, Cross(z, x), z};
-    Matrix4 view = Matrix4::Identity();
-    for (int column = 0; column < 3; ++column) {
-        view.m[0][column] = axes[column].x;
-        view.m[1][column] = axes[column].y;
-        view.m[2][column] = axes[column].z;
-        view.m[3][column] = -Dot(axes[column], eye);
-    }
-    return view;
-}
-
-// Left-handed perspective with a 90 degree vertical field of view, near 0.25, far 100.
-Matrix4 Perspective() {
-    const float q = 100.0f / (100.0f - 0.25f);
-    Matrix4 projection;
-    projection.m[0][0] = static_cast<float>(kHeight) / kWidth;
-    projection.m[1][1] = projection.m[2][3] = 1.0f;
-    projection.m[2][2] = q;
-    projection.m[3][2] = -q * 0.25f;
-    return projection;
-}
 
 class GlRenderDeviceTest : public ::testing::Test {
 protected:
@@ -87,10 +63,15 @@ protected:
         graphics_.Shutdown();
         Config() = TypedSettings{};
     }
-    // Clears to the sky, draws the cubes and reads the frame back.
-    std::vector<uint8_t> Frame(const Matrix4& view, const std::vector<CubeInstance>& positions) {
+    // Clears to the sky, draws the cubes seen from `eye` (radians; a positive pitch looks down) and reads the frame.
+    std::vector<uint8_t> Frame(Vec3 eye, float yaw, float pitch, const std::vector<CubeInstance>& positions) {
+        camera_.SetPosition(eye);
+        camera_.SetYaw(yaw);
+        camera_.SetPitch(pitch);
+        camera_.UpdateView();
+        camera_.BuildProjection();
         graphics_.BeginFrame(kSky);
-        cubes_.SetMatrices(*device_, Matrix4::Identity(), view, Perspective());
+        cubes_.SetMatrices(*device_, Matrix4::Identity(), camera_.View(), camera_.Projection());
         cubes_.Bind(*device_);
         cubes_.UploadInstances(*device_, static_cast<uint32_t>(positions.size()), positions.data());
         device_->DrawIndexedInstanced(36, static_cast<uint32_t>(positions.size()), 0, 0, 0);
@@ -111,12 +92,14 @@ protected:
     GraphicsDevice graphics_;
     RenderDevice* device_ = nullptr;
     CubeRenderer cubes_;
+    Camera camera_;
 };
 
 // From above, left and in front of a cube at grass height the top, -x and -z
 // faces show, each in one flat shade; the culled bottom one does not.
 TEST_F(GlRenderDeviceTest, FacesFacingTheEyeAreLitDifferentlyAndBackFacesAreCulled) {
-    const std::vector<uint8_t> frame = Frame(LookTo({-1.5f, 22.5f, -1.5f}, {2, -2, 2}), {{0.0f, 20.0f, 0.0f}});
+    const float pitch = std::asin(1 / std::sqrt(3.0f));  // looking along (1, -1, 1)
+    const std::vector<uint8_t> frame = Frame({-1.5f, 22.5f, -1.5f}, kPi / 4, pitch, {{0.0f, 20.0f, 0.0f}});
     std::set<Rgba> shades;
     for (uint32_t i = 0; i < kWidth * kHeight; ++i) {
         if (!Pixel(frame, i % kWidth, i / kWidth).IsSky()) shades.insert(Pixel(frame, i % kWidth, i / kWidth));
@@ -128,15 +111,15 @@ TEST_F(GlRenderDeviceTest, FacesFacingTheEyeAreLitDifferentlyAndBackFacesAreCull
 // Looking up through a low cube at a wall of higher ones (another colour)
 // drawn after it: only the depth test keeps the low cube in front.
 TEST_F(GlRenderDeviceTest, NearerCubeHidesTheOneBehindIt) {
-    const Matrix4 view = LookTo({0.5f, -1.5f, -2.0f}, {0.0f, 1.0f, 1.0f});
+    const Vec3 eye = {0.5f, -1.5f, -2.0f};  // looking up at 45 degrees along +z
     std::vector<CubeInstance> wall;
     for (float x = -1.0f; x <= 1.0f; x += 1.0f)
         for (float y = 11.0f; y <= 13.0f; y += 1.0f) wall.push_back({x, y, 12.0f});
-    const Rgba nearOnly = Pixel(Frame(view, {{0.0f, 0.0f, 0.0f}}), kWidth / 2, kHeight / 2);
-    const Rgba farOnly = Pixel(Frame(view, wall), kWidth / 2, kHeight / 2);
+    const Rgba nearOnly = Pixel(Frame(eye, 0, -kPi / 4, {{0.0f, 0.0f, 0.0f}}), kWidth / 2, kHeight / 2);
+    const Rgba farOnly = Pixel(Frame(eye, 0, -kPi / 4, wall), kWidth / 2, kHeight / 2);
     wall.insert(wall.begin(), CubeInstance{0.0f, 0.0f, 0.0f});
     ASSERT_FALSE(nearOnly.IsSky() || farOnly.IsSky() || nearOnly == farOnly);
-    EXPECT_TRUE(nearOnly == Pixel(Frame(view, wall), kWidth / 2, kHeight / 2));
+    EXPECT_TRUE(nearOnly == Pixel(Frame(eye, 0, -kPi / 4, wall), kWidth / 2, kHeight / 2));
 }
 
 // A half-transparent red font quad over the whole sky: 0.5 red + (1 - 0.5) sky.
