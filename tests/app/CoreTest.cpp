@@ -29,26 +29,21 @@ std::string ExistingObjects(const Core& core) {
     return text;
 }
 
-// A recording device that notes at its end whether everything made on it was
-// released, the device itself last.
-class CheckedDevice : public RecordingDevice {
-public:
+// Notes at its end whether everything made on it was released, the device itself last.
+struct CheckedDevice : RecordingDevice {
     explicit CheckedDevice(bool& releasedCleanly) : releasedCleanly_(releasedCleanly) {}
     ~CheckedDevice() override {
         const auto device = std::find(calls.begin(), calls.end(), "ReleaseDevice");
         releasedCleanly_ = LiveObjects() == 0 && (device == calls.end() || device + 1 == calls.end());
     }
-
-private:
     bool& releasedCleanly_;
 };
 
-// A platform without a window on a 1920 x 1080 screen: serves queued
-// messages and hands out a checked recording device.
+// A windowless platform on a 1920 x 1080 screen handing out a checked recording device.
 class FakePlatform : public Platform {
 public:
     bool failWindow = false;
-    int64_t frequency = 1000000;
+    int64_t frequency = 1000000, counter = 0;
     std::function<void(RecordingDevice&)> prepareDevice = [](RecordingDevice&) {};
     std::deque<Message> messages;
     std::string lastCall;
@@ -78,7 +73,7 @@ public:
         lastCall = "SetCursorPosition " + std::to_string(x) + " " + std::to_string(y);
     }
     int64_t PerformanceFrequency() override { return frequency; }
-    int64_t PerformanceCounter() override { return counter_ += 16000; }
+    int64_t PerformanceCounter() override { return counter += 16000; }
     RenderDeviceFactory DeviceFactory() {
         return [this] {
             auto created = std::make_unique<CheckedDevice>(deviceReleasedCleanly);
@@ -87,9 +82,6 @@ public:
             return std::unique_ptr<RenderDevice>(std::move(created));
         };
     }
-
-private:
-    int64_t counter_ = 0;
 };
 
 std::vector<std::string> g_messages;
@@ -99,16 +91,15 @@ Message Key(Message::Type type, int32_t virtualKey) { return Message{type, virtu
 class CoreTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // The store is loaded once per process from the working folder's config.ini:
-        // load it from a scratch folder of this process holding the test's keys.
-        const std::filesystem::path previous = std::filesystem::current_path();
-        const std::filesystem::path scratch =
-            std::filesystem::path(testing::TempDir()) / ("voxmere-core-test-" + std::to_string(getpid()));
-        std::filesystem::create_directories(scratch);
-        std::filesystem::current_path(scratch);
+        // The store is loaded once per process from the working folder's config.ini.
+        namespace fs = std::filesystem;
+        const fs::path previous = fs::current_path();
+        const fs::path scratch = fs::path(testing::TempDir()) / ("voxmere-core-test-" + std::to_string(getpid()));
+        fs::create_directories(scratch);
+        fs::current_path(scratch);
         std::ofstream("config.ini") << "toggleWireframe=v\ntoggleFlyMode=F\njump=32\nmoveForward=W\n";
         Settings::Instance();
-        std::filesystem::current_path(previous);
+        fs::current_path(previous);
     }
     void SetUp() override {
         ResetSettings();
@@ -133,16 +124,13 @@ protected:
         ClearOverlayRegistry();
         g_messages.clear();
     }
-
     FakePlatform platform;
     ErrorMessageSink previousSink_ = nullptr;
 };
 
 }  // namespace
 
-// Start-up stops at the first failing step; shutdown releases whatever
-// exists, the graphics device after everything made on it and the window
-// last. Core shows no message of its own.
+// The graphics device goes after everything made on it, the window last. Core shows no message of its own.
 TEST_F(CoreTest, EachFailingStepStopsStartUpAndShutdownReleasesWhatExists) {
     int buffers = 0;  // the camera's buffer is the last one a start creates
     {
@@ -155,7 +143,7 @@ TEST_F(CoreTest, EachFailingStepStopsStartUpAndShutdownReleasesWhatExists) {
     }
     const struct {
         std::function<void(FakePlatform&)> fail;
-        const char* existing;  // window, input, timer, fps, clock, graphics, overlay, world, player
+        const char* existing;
         size_t messages;
     } cases[] = {
         {[](FakePlatform& p) { p.failWindow = true; }, "000000000", 0},
@@ -183,26 +171,20 @@ TEST_F(CoreTest, EachFailingStepStopsStartUpAndShutdownReleasesWhatExists) {
     }
 }
 
-// The window is centred and shown last; the title, adapter and seed lines
-// are queued for the overlay, then the world's and the core's callbacks are
-// registered.
+// The window is shown last, after the start-up lines are queued and the world's and the core's callbacks registered.
 TEST_F(CoreTest, GoodStartShowsTheWindowLastAndQueuesTheStartUpLines) {
     Core core(&platform, platform.DeviceFactory(), RunOptions{});
     ASSERT_TRUE(core.Initialize());
-    EXPECT_EQ(CorePointer(), &core);
-    EXPECT_EQ(platform.lastCall, "ShowMainWindow");
+    EXPECT_TRUE(CorePointer() == &core && platform.lastCall == "ShowMainWindow");
     EXPECT_TRUE(platform.window.x == 640 && platform.window.y == 360);
     EXPECT_STREQ(platform.window.title, "Voxmere (2013)");
     const std::deque<OverlayLine>& queued = QueuedLines();
     ASSERT_EQ(queued.size(), 3u);
     const char* const lines[] = {"Voxmere (2013)", "using Recording Adapter with 512 MB memory", "seed: voxmere"};
     for (int i = 0; i < 3; ++i) EXPECT_STREQ(queued[i].text, lines[i]);
-    EXPECT_TRUE(queued[2].id == 3u && queued[2].y == 90u);
-    EXPECT_EQ(RegisteredCallbacks().size(), 2u);
+    EXPECT_TRUE(queued[2].id == 3u && queued[2].y == 90u && RegisteredCallbacks().size() == 2u);
     core.Shutdown();
-
-    // Full screen: the window is created at (0, 0) with its configured size,
-    // while the settings take the screen's size for everything after it.
+    // Full screen: the window keeps its configured size, the settings take the screen's.
     Config().fullscreen = true;
     Core fullscreen(&platform, platform.DeviceFactory(), RunOptions{});
     ASSERT_TRUE(fullscreen.Initialize());
@@ -212,57 +194,47 @@ TEST_F(CoreTest, GoodStartShowsTheWindowLastAndQueuesTheStartUpLines) {
     fullscreen.Shutdown();
 }
 
-// Waiting messages are taken before any frame runs: Escape's quit request
-// comes after the five moves and the press, so no frame ran at all.
+// Escape's quit request comes after the five waiting moves and the press, so no frame ran at all.
 TEST_F(CoreTest, MessagesAreDrainedBeforeFramesEscapeQuitsWithZeroAndFramesEndTheRun) {
-    Core core(&platform, platform.DeviceFactory(), RunOptions{});
-    ASSERT_TRUE(core.Initialize());
-    for (int i = 0; i < 5; ++i) platform.messages.push_back(Message{Message::Type::MouseMove, 0, 0});
-    platform.messages.push_back(Key(Message::Type::KeyDown, 27));
-    EXPECT_EQ(core.Run(), 0);
-    EXPECT_EQ(platform.device->Count("Present"), 0u);
-    core.Shutdown();
-
-    RunOptions options;
-    options.frames = 3;
-    Core frames(&platform, platform.DeviceFactory(), options);
-    ASSERT_TRUE(frames.Initialize());
-    EXPECT_EQ(frames.Run(), 0);
-    EXPECT_EQ(platform.device->Count("Present"), 3u);
-    frames.Shutdown();
+    for (const int64_t frames : {int64_t{-1}, int64_t{3}}) {  // -1: run until Escape
+        RunOptions options;
+        options.frames = frames;
+        Core core(&platform, platform.DeviceFactory(), options);
+        ASSERT_TRUE(core.Initialize());
+        for (int i = 0; frames < 0 && i < 5; ++i) platform.messages.push_back(Message{Message::Type::MouseMove, 0, 0});
+        if (frames < 0) platform.messages.push_back(Key(Message::Type::KeyDown, 27));
+        EXPECT_EQ(core.Run(), 0);
+        EXPECT_EQ(platform.device->Count("Present"), frames < 0 ? 0u : 3u);
+        core.Shutdown();
+    }
 }
 
-// Key and mouse messages act at the next frame. The fired action comes from
-// the key states: a held toggle fires again at any key message of a later
-// frame; two messages between frames count once; flight wins over a jump.
-// A mouse move turns the player and returns the cursor to the window centre.
+// A held toggle fires again at any key message of a later frame; two messages between frames count once.
 TEST_F(CoreTest, KeyAndMouseEventsApplyAtTheNextFrame) {
     Core core(&platform, platform.DeviceFactory(), RunOptions{});
     ASSERT_TRUE(core.Initialize());
-    std::vector<bool> seen;
-    const auto frame = [&] { core.ProcessInput(), seen.push_back(core.IsWireframe()); };
-    core.MessageHandler(Key(Message::Type::KeyDown, 'V'));
-    seen.push_back(core.IsWireframe());
-    frame();
-    frame();
-    core.MessageHandler(Key(Message::Type::KeyDown, 'W'));
-    frame();
-    core.MessageHandler(Key(Message::Type::KeyDown, 'W'));
-    core.MessageHandler(Key(Message::Type::KeyUp, 'W'));
-    frame();
-    core.MessageHandler(Key(Message::Type::KeyUp, 'V'));
-    frame();
-    EXPECT_EQ(seen, (std::vector<bool>{false, true, true, false, true, true}));
-
-    core.MessageHandler(Key(Message::Type::KeyDown, 'F'));
-    core.MessageHandler(Key(Message::Type::KeyDown, 32));
+    using T = Message::Type;
+    const std::vector<std::vector<Message>> framesOfMessages = {
+        {Key(T::KeyDown, 'V')}, {}, {Key(T::KeyDown, 'W')}, {Key(T::KeyDown, 'W'), Key(T::KeyUp, 'W')},
+        {Key(T::KeyUp, 'V')}};
+    std::vector<bool> seen;  // the wireframe switch before and after each frame
+    for (const std::vector<Message>& messages : framesOfMessages) {
+        for (const Message& message : messages) core.MessageHandler(message);
+        seen.push_back(core.IsWireframe());
+        core.ProcessInput();
+        seen.push_back(core.IsWireframe());
+    }
+    EXPECT_EQ(seen, (std::vector<bool>{false, true, true, true, true, false, false, true, true, true}));
+    core.MessageHandler(Key(T::KeyDown, 'F'));
+    core.MessageHandler(Key(T::KeyDown, 32));
     core.ProcessInput();
     EXPECT_TRUE(core.GetPlayer()->IsFlying());
     platform.cursorX = 1060;  // the window's centre is (960, 540)
-    platform.cursorY = 540;
-    core.MessageHandler(Message{Message::Type::MouseMove, 0, 0});
+    platform.cursorY = 560;
+    core.MessageHandler(Message{T::MouseMove, 0, 0});
     core.ProcessInput();
     EXPECT_FLOAT_EQ(core.GetPlayer()->GetCamera()->Yaw(), 0.5f);
+    EXPECT_FLOAT_EQ(core.GetPlayer()->GetCamera()->Pitch(), 0.1f);
     EXPECT_EQ(platform.lastCall, "SetCursorPosition 960 540");
     core.Shutdown();
 }

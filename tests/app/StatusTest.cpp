@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/FrameStatistics.h"
 #include "app/WindowPlacement.h"
 
@@ -11,10 +13,7 @@ std::string Text(void (*format)(float, char (&)[128]), float value) {
 }
 }  // namespace
 
-// The average of the last ten frame times, empty slots counting as zero;
-// frames per second are truncated from the double-precision reciprocal.
-// The clock runs timeScale seconds per second and drops the part beyond
-// midnight; exactly 86400 is not past it.
+// Empty slots of the ten-frame average count as zero. Exactly 86400 is not past midnight.
 TEST(StatusTexts, FpsAverageClockPositionAndSwitches) {
     FpsCounter fps;
     fps.AddSample(0.016f);
@@ -24,7 +23,6 @@ TEST(StatusTexts, FpsAverageClockPositionAndSwitches) {
     fps.AddSample(0.026f);  // the eleventh sample replaces the first
     EXPECT_NEAR(fps.Average(), 0.017f, 1e-6f);
     EXPECT_EQ(Text(FormatFpsText, 0.0f), "FPS 0 (0.0000 ms)");
-
     WorldClock clock(600.0f, 24000.0f), late(1.0f, 86399.5f), exact(1.0f, 86399.0f);
     EXPECT_EQ(Text(FormatClockText, clock.TimeOfDay()), "Time: 06:40:00");
     EXPECT_EQ(Text(FormatClockText, 3599.9f), "Time: 00:59:59");
@@ -32,7 +30,6 @@ TEST(StatusTexts, FpsAverageClockPositionAndSwitches) {
     late.Advance(1.0f);
     exact.Advance(1.0f);
     EXPECT_TRUE(clock.TimeOfDay() == 24300.0f && late.TimeOfDay() == 0.0f && exact.TimeOfDay() == 86400.0f);
-
     char text[128];
     FormatPositionText(12.4f, 40.0f, -3.6f, text);
     EXPECT_STREQ(text, "position    12x    40y    -4z");
@@ -42,22 +39,14 @@ TEST(StatusTexts, FpsAverageClockPositionAndSwitches) {
     EXPECT_STREQ(text, "collision detection FALSE");
 }
 
-// A window is centred with halves rounded down; full screen covers the
-// screen; the cursor centre is the window's.
+// On a 1920 x 1080 screen; the cursor centre is the window's, halves rounded down.
 TEST(WindowPlacement, WindowedIsCentredAndFullscreenCoversTheScreen) {
-    const struct {
-        bool fullscreen;
-        uint32_t screenWidth, screenHeight, windowWidth, windowHeight;
-        WindowPlacement expected;  // x, y, width, height, centre x, centre y
-    } cases[] = {{false, 1920, 1080, 1280, 720, {320, 180, 1280, 720, 960, 540}},
-                 {true, 1920, 1080, 1280, 720, {0, 0, 1920, 1080, 960, 540}},
-                 {false, 1921, 1081, 640, 361, {640, 360, 640, 361, 960, 540}}};
-    for (const auto& c : cases) {
-        const WindowPlacement p =
-            PlaceWindow(c.fullscreen, c.screenWidth, c.screenHeight, c.windowWidth, c.windowHeight);
-        const WindowPlacement& e = c.expected;
+    const std::tuple<bool, uint32_t, uint32_t, WindowPlacement> cases[] = {  // full screen, window size, expected
+        {false, 1280, 720, {320, 180, 1280, 720, 960, 540}}, {true, 1280, 720, {0, 0, 1920, 1080, 960, 540}},
+        {false, 641, 361, {639, 359, 641, 361, 959, 539}}};
+    for (const auto& [fullscreen, width, height, e] : cases) {
+        const WindowPlacement p = PlaceWindow(fullscreen, 1920, 1080, width, height);
         EXPECT_TRUE(p.x == e.x && p.y == e.y && p.width == e.width && p.height == e.height &&
-                    p.centreX == e.centreX && p.centreY == e.centreY)
-            << c.screenWidth << " x " << c.screenHeight;
+                    p.centreX == e.centreX && p.centreY == e.centreY) << width;
     }
 }

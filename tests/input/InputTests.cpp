@@ -31,33 +31,30 @@ protected:
     Input input = Bound();
 };
 
-// Letters bind their upper-case code, any other character its own; the jump
-// key is a number. Each movement key sets only its own intent.
-TEST_F(InputTest, BindingsAndMovementIntents) {
-    EXPECT_EQ(input.Binding(InputAction::ToggleWireframe), kKeyOne);
-    EXPECT_EQ(input.Binding(InputAction::Jump), kSpace);
+// Letters bind their upper-case code, any other character its own; the jump key is a number.
+TEST_F(InputTest, BindingsMouseFactorsAndMovementIntents) {
+    EXPECT_TRUE(input.Binding(InputAction::ToggleWireframe) == kKeyOne && input.Binding(InputAction::Jump) == kSpace);
     EXPECT_EQ(Bound("toggleFlyMode={\n").Binding(InputAction::ToggleFlyMode), '{');  // not shifted down to '['
-    bool MovementIntents::*const intents[] = {&MovementIntents::forward, &MovementIntents::backward,
-                                              &MovementIntents::left,    &MovementIntents::right,
-                                              &MovementIntents::up,      &MovementIntents::down};
+    Bound("accelerationX=0.01\n");
+    EXPECT_TRUE(MouseAcceleration().accelerationX == 0.01f && MouseAcceleration().accelerationY == 0.005f);
+    using I = MovementIntents;
+    bool I::*const intents[] = {&I::forward, &I::backward, &I::left, &I::right, &I::up, &I::down};
     const int32_t keys[] = {kKeyW, kKeyS, kKeyA, kKeyD, kKeyE, kKeyZ};
     for (int held = 0; held < 6; ++held) {
         input.KeyDown(keys[held]);
         for (int i = 0; i < 6; ++i) EXPECT_EQ(input.Intents().*intents[i], i == held) << "key " << keys[held];
         input.KeyUp(keys[held]);
-        EXPECT_FALSE(input.Intents().*intents[held]) << "key " << keys[held];
+        EXPECT_FALSE(input.Intents().*intents[held]);
     }
 }
 
-// The fired action comes from the key states alone, in the order debug
-// output, wireframe, flight, collision, jump; codes from 128 share the entry
-// of the code 128 lower, and entry 0 stands for every unbound action.
+// Codes from 128 share the entry of the code 128 lower; entry 0 stands for every unbound action.
 TEST_F(InputTest, FiresTheFirstHeldActionInPriorityOrder) {
     EXPECT_EQ(input.FiredAction(), InputAction::None);
     const std::pair<int32_t, InputAction> presses[] = {
-        {kSpace, InputAction::Jump},           {kKeyC, InputAction::ToggleCollision},
-        {kKeyF, InputAction::ToggleFlyMode},   {kKeyOne, InputAction::ToggleWireframe},
-        {kKeyP, InputAction::ToggleDebugOutput}, {kKeyW, InputAction::ToggleDebugOutput}};
+        {kSpace, InputAction::Jump}, {kKeyC, InputAction::ToggleCollision}, {kKeyF, InputAction::ToggleFlyMode},
+        {kKeyOne, InputAction::ToggleWireframe}, {kKeyP, InputAction::ToggleDebugOutput},
+        {kKeyW, InputAction::ToggleDebugOutput}};  // W moves only: debug output still fires
     for (const auto& [key, action] : presses) {
         input.KeyDown(key);
         EXPECT_EQ(input.FiredAction(), action) << "key " << key;
@@ -66,42 +63,28 @@ TEST_F(InputTest, FiresTheFirstHeldActionInPriorityOrder) {
     EXPECT_EQ(input.FiredAction(), InputAction::None);
     input.KeyDown(kSpace + 128);  // left Shift lands on the space bar's entry
     EXPECT_EQ(input.FiredAction(), InputAction::Jump);
-
     Input unbound = Bound("moveForward=w\njump=300\n");
     unbound.KeyDown(kSpace);
-    unbound.KeyDown(300);
-    EXPECT_EQ(unbound.FiredAction(), InputAction::None) << "a binding outside the table never fires";
+    unbound.KeyDown(300);  // a binding outside the table never fires
+    EXPECT_EQ(unbound.FiredAction(), InputAction::None);
     unbound.KeyDown(128);
     EXPECT_EQ(unbound.FiredAction(), InputAction::ToggleDebugOutput);
     EXPECT_TRUE(unbound.Intents().backward && !unbound.Intents().forward);
 }
 
-TEST_F(InputTest, MouseFactorsComeFromTheSettingsAndTheLastCursorPositionIsKept) {
-    input = Bound("accelerationX=0.01\n");
-    EXPECT_FLOAT_EQ(MouseAcceleration().accelerationX, 0.01f);
-    EXPECT_FLOAT_EQ(MouseAcceleration().accelerationY, 0.005f);  // the default
-    input.MouseMoved(700, 300);
-    input.MouseMoved(-12, 905);
-    EXPECT_TRUE(input.CursorX() == -12 && input.CursorY() == 905);
-}
-
-// The screenshot key: one character, or a virtual-key code of two or three
-// digits from 10 to 255; it fires on a press of the key while it is up.
+// One character, or a virtual-key code of two or three digits from 10 to 255.
 TEST_F(InputTest, ScreenshotKeyIsACharacterOrAKeyCodeAndFiresOnFreshPressesOnly) {
-    const struct {
-        const char* text;
-        int32_t key;  // 0: no key takes screenshots
-    } cases[] = {{"screenshot=p\n", kKeyP}, {"screenshot=7\n", '7'}, {"screenshot=255\n", 255}, {"screenshot=44\n", 44},
-                 {"", 0}, {"screenshot=F12\n", 0}, {"screenshot=256\n", 0}, {"screenshot=1234\n", 0}};
-    for (const auto& binding : cases) {
-        Input bound = Bound(binding.text);
+    const std::pair<const char*, int32_t> cases[] = {  // 0: no key takes screenshots
+        {"screenshot=p\n", kKeyP}, {"screenshot=7\n", '7'},     {"screenshot=255\n", 255},  {"screenshot=44\n", 44},
+        {"", 0},                   {"screenshot=F12\n", 0},      {"screenshot=256\n", 0},    {"screenshot=1234\n", 0}};
+    for (const auto& [text, bound] : cases) {
         for (const int32_t key : {0, 128, kKeyP, int32_t{'7'}, 255, 44, 256}) {
-            EXPECT_EQ(bound.IsScreenshotPress(key), key == binding.key && key != 0) << binding.text << key;
+            EXPECT_EQ(Bound(text).IsScreenshotPress(key), key == bound && key != 0) << text << key;
         }
     }
     Input bound = Bound("screenshot=123\n");
-    bound.KeyDown(123);
-    EXPECT_FALSE(bound.IsScreenshotPress(123)) << "a repeat of the held key";
+    bound.KeyDown(123);  // a repeat of the held key does not fire
+    EXPECT_FALSE(bound.IsScreenshotPress(123));
     bound.KeyUp(123);
     EXPECT_TRUE(bound.IsScreenshotPress(123));
 }
