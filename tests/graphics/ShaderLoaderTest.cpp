@@ -8,8 +8,6 @@
 
 namespace {
 
-using Calls = std::vector<std::string>;
-
 class ShaderLoaderTest : public ::testing::Test {
 protected:
     ShaderPairResult Load(const std::string& baseName) {
@@ -22,9 +20,8 @@ protected:
     ShaderPair pair_;
 };
 
-// "<base>_VS.glsl" must fit a 128-byte buffer with its terminator: a longer
-// name is refused, never read under a cut name. The vertex file is read
-// first; the device's rejections of a read pair are not failures.
+// "<base>_VS.glsl" must fit 128 bytes with its terminator: a longer name is refused, never read under a cut name.
+// The vertex file is read first; the device's rejections of a read pair are not failures.
 TEST_F(ShaderLoaderTest, ReadsBothFilesOfNamesUpTo127CharactersVertexFirstThenCreatesShadersAndLayout) {
     const std::string longest(127 - std::string("_VS.glsl").size() - folder_.File("").size(), 'n');
     for (const std::string& name : {std::string("Cube"), longest, longest + "n"}) {
@@ -33,7 +30,8 @@ TEST_F(ShaderLoaderTest, ReadsBothFilesOfNamesUpTo127CharactersVertexFirstThenCr
     }
     for (const std::string& name : {std::string("Cube"), longest}) {
         ASSERT_EQ(Load(name), ShaderPairResult::Loaded) << name;
-        EXPECT_EQ(device_.calls, (Calls{"CreateVertexShader", "CreatePixelShader", "CreateInputLayout"}));
+        EXPECT_EQ(device_.calls,
+                  (std::vector<std::string>{"CreateVertexShader", "CreatePixelShader", "CreateInputLayout"}));
         EXPECT_TRUE(pair_.vertexShader && pair_.pixelShader && pair_.inputLayout);
     }
     folder_.Write(longest + "n_VS.gls", "vertex");  // the name cut to 127 characters

@@ -87,9 +87,8 @@ public:
     void SetConstantBuffer(ShaderStage stage, uint32_t slot, BufferHandle buffer) override {
         Record(stage == ShaderStage::Vertex ? "SetConstantBuffer VS" : "SetConstantBuffer PS", {slot, buffer.id});
     }
-    void SetVertexBuffers(uint32_t, uint32_t count, const BufferHandle* buffers, const uint32_t*,
-                          const uint32_t*) override {
-        Record("SetVertexBuffers", {buffers[0].id, count > 1 ? buffers[1].id : 0});
+    void SetVertexBuffers(uint32_t, uint32_t count, const BufferHandle* b, const uint32_t*, const uint32_t*) override {
+        Record("SetVertexBuffers", {b[0].id, count > 1 ? b[1].id : 0});
     }
     void SetIndexBuffer(BufferHandle buffer, Format, uint32_t) override { Record("SetIndexBuffer", {buffer.id}); }
     void SetInputLayout(InputLayoutHandle layout) override { Record("SetInputLayout", {layout.id}); }
@@ -109,10 +108,8 @@ public:
     void DrawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) override {
         Record("DrawIndexed", {indexCount, startIndex, static_cast<uint32_t>(baseVertex)});
     }
-    void DrawIndexedInstanced(uint32_t indexCount, uint32_t instanceCount, uint32_t startIndex, int32_t baseVertex,
-                              uint32_t startInstance) override {
-        Record("DrawIndexedInstanced",
-               {indexCount, instanceCount, startIndex, static_cast<uint32_t>(baseVertex), startInstance});
+    void DrawIndexedInstanced(uint32_t count, uint32_t copies, uint32_t start, int32_t base, uint32_t first) override {
+        Record("DrawIndexedInstanced", {count, copies, start, static_cast<uint32_t>(base), first});
     }
     void Present(uint32_t syncInterval) override { Record("Present", {syncInterval}); }
     void KeepPresentedFrames(bool keep) override { Record("KeepPresentedFrames", {keep}); }
