@@ -1,8 +1,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
-#include <cstring>
 
 #include "config/Settings.h"
 #include "graphics/GraphicsDevice.h"
@@ -19,11 +19,8 @@ namespace {
 constexpr uint32_t kWidth = 96, kHeight = 64;
 const float kSky[4] = {0.6f, 0.6f, 0.6f, 1.0f};
 
-struct Rgba {
-    uint8_t r, g, b, a;
-    bool operator==(const Rgba& o) const { return std::memcmp(this, &o, sizeof o) == 0; }
-    bool IsSky() const { return r == 153 && g == 153 && b == 153; }
-};
+using Rgba = std::array<int, 4>;
+constexpr Rgba kSkyPixel = {153, 153, 153, 255};
 
 class GlRenderDeviceTest : public ::testing::Test {
 protected:
@@ -88,8 +85,7 @@ protected:
     Camera camera_;
 };
 
-// Looking up through a low cube at a wall of higher ones (another colour) drawn after it: only the depth test keeps
-// the low cube in front.
+// Looking up through a low cube at a wall of higher ones drawn after it: only the depth test keeps it in front.
 TEST_F(GlRenderDeviceTest, NearerCubeHidesTheOneBehindIt) {
     camera_.SetPosition({0.5f, -1.5f, -2.0f});
     camera_.SetPitch(-0.785398f);  // looking up at 45 degrees along +z
@@ -99,7 +95,7 @@ TEST_F(GlRenderDeviceTest, NearerCubeHidesTheOneBehindIt) {
     const Rgba nearOnly = Centre(Frame({{0.0f, 0.0f, 0.0f}}));
     const Rgba farOnly = Centre(Frame(wall));
     wall.insert(wall.begin(), CubeInstance{0.0f, 0.0f, 0.0f});
-    ASSERT_FALSE(nearOnly.IsSky() || farOnly.IsSky() || nearOnly == farOnly);
+    ASSERT_FALSE(nearOnly == kSkyPixel || farOnly == kSkyPixel || nearOnly == farOnly);
     EXPECT_TRUE(nearOnly == Centre(Frame(wall)));
 }
 
@@ -127,8 +123,8 @@ TEST_F(GlRenderDeviceTest, FontQuadBlendsItsPremultipliedColourOverTheScene) {
     device_->DrawIndexed(6, 0, 0);
     graphics_.ToggleOverlayStates();
     const Rgba blended = Centre(PresentAndRead());
-    EXPECT_TRUE(std::abs(blended.r - 204) <= 2 && std::abs(blended.g - 77) <= 2 && std::abs(blended.b - 77) <= 2);
-    EXPECT_EQ(blended.a, 255) << "frames read back opaque, as the window shows them";
+    EXPECT_TRUE(std::abs(blended[0] - 204) <= 2 && std::abs(blended[1] - 77) <= 2 && std::abs(blended[2] - 77) <= 2);
+    EXPECT_EQ(blended[3], 255) << "frames read back opaque, as the window shows them";
     shader.Shutdown(*device_);
 }
 

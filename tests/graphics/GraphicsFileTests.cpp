@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <tuple>
 
@@ -7,10 +8,16 @@
 #include "ScratchFolder.h"
 #include "graphics/DDSTextureLoader.h"
 #include "graphics/DdsFormat.h"
+#include "graphics/Screenshot.h"
+#include "graphics/ShaderLoader.h"
 #include "platform/NativeFile.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"  // designated DdsLayout initializers
 
+// The files the graphics code reads and writes: DDS textures, shader pairs and screenshots.
 namespace {
 
 constexpr DdsPixelFormat kRgba32 = {32, kDdpfRgb, 0, 32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
@@ -23,9 +30,7 @@ const DdsPixelFormat kDxt1 = FourCc(MakeFourCc('D', 'X', 'T', '1'));
 
 // The description of a DDS file a test writes.
 struct DdsLayout {
-    uint32_t magic = kDdsMagic;
-    uint32_t headerSize = kDdsHeaderSize;
-    uint32_t flags = kFlags;
+    uint32_t magic = kDdsMagic, headerSize = kDdsHeaderSize, flags = kFlags;
     uint32_t width = 4, height = 4, depth = 0, mipCount = 1;
     DdsPixelFormat pixelFormat = kRgba32;
     uint32_t caps2 = 0;
@@ -53,8 +58,7 @@ std::string Build(const DdsLayout& l) {
     return bytes;
 }
 
-// Keeps the description and each subresource the loader handed over, as
-// "rowPitch/slicePitch@offset from the first level's bytes".
+// Keeps the description and each subresource handed over as "rowPitch/slicePitch@offset from the first level".
 class TextureRecorder : public RecordingDevice {
 public:
     bool CreateTexture(const TextureDesc& d, const SubresourceData* subresources, TextureViewHandle& out) override {
@@ -200,6 +204,82 @@ TEST_F(DdsLoaderTest, FailedCreationRetriesCappedByFeatureLevelUnlessThereIsOneL
     EXPECT_EQ(Load(DdsLayout{}), kFail);
     EXPECT_EQ(device_.Count("CreateTexture"), before + 1) << "one level: no retry";
     EXPECT_FALSE(view_);
+}
+
+class ShaderLoaderTest : public ::testing::Test {
+protected:
+    ShaderPairResult Load(const std::string& baseName) {
+        const InputElement position = {"POSITION", 0, Format::R32G32B32_Float, 0, kAppendAligned, false, 0};
+        device_.calls.clear();
+        return LoadShaderPair(device_, folder_.File(baseName), &position, 1, pair_);
+    }
+    ScratchFolder folder_{"voxmere-shader"};
+    RecordingDevice device_;
+    ShaderPair pair_;
+};
+
+// "<base>_VS.glsl" must fit 128 bytes with its terminator: a longer name is refused, never read under a cut name.
+// The vertex file is read first; the device's rejections of a read pair are not failures.
+TEST_F(ShaderLoaderTest, ReadsBothFilesOfNamesUpTo127CharactersVertexFirstThenCreatesShadersAndLayout) {
+    const std::string longest(127 - std::string("_VS.glsl").size() - folder_.File("").size(), 'n');
+    for (const std::string& name : {std::string("Cube"), longest, longest + "n"}) {
+        folder_.Write(name + "_VS.glsl", "vertex");
+        folder_.Write(name + "_PS.glsl", "pixel!!");
+    }
+    for (const std::string& name : {std::string("Cube"), longest}) {
+        ASSERT_EQ(Load(name), ShaderPairResult::Loaded) << name;
+        EXPECT_EQ(device_.calls,
+                  (std::vector<std::string>{"CreateVertexShader", "CreatePixelShader", "CreateInputLayout"}));
+        EXPECT_TRUE(pair_.vertexShader && pair_.pixelShader && pair_.inputLayout);
+    }
+    folder_.Write(longest + "n_VS.gls", "vertex");  // the name cut to 127 characters
+    folder_.Write(longest + "n_PS.gls", "pixel");
+    EXPECT_EQ(Load(longest + "n"), ShaderPairResult::VertexShaderUnreadable);
+    folder_.Write("Pixel_PS.glsl", "pixel");
+    folder_.Write("Vertex_VS.glsl", "vertex");
+    EXPECT_EQ(Load("Pixel"), ShaderPairResult::VertexShaderUnreadable);
+    EXPECT_EQ(Load("Vertex"), ShaderPairResult::PixelShaderUnreadable);
+    EXPECT_TRUE(device_.calls.empty());
+    folder_.Write("Empty_VS.glsl", "");
+    folder_.Write("Empty_PS.glsl", "");
+    std::filesystem::create_directory(folder_.File("Dir_VS.glsl"));
+    EXPECT_EQ(Load("Dir"), ShaderPairResult::VertexShaderUnreadable) << "a folder, not a file";
+    device_.failing = {"CreateVertexShader", "CreatePixelShader", "CreateInputLayout"};
+    pair_ = ShaderPair{};
+    EXPECT_EQ(Load("Empty"), ShaderPairResult::Loaded);
+    EXPECT_FALSE(pair_.vertexShader);
+}
+
+std::vector<uint8_t> ReadPng(const std::string& path, int& width, int& height) {
+    int channels = 0;
+    stbi_uc* pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
+    std::vector<uint8_t> rgba(pixels, pixels == nullptr ? pixels : pixels + 4 * width * height);
+    stbi_image_free(pixels);
+    return rgba;
+}
+
+// Rows are written top first and read back unchanged; bad sizes and paths are refused; an old file is replaced
+// whole, a folder in the way is left as it was, and no partial file stays behind.
+TEST(ScreenshotTest, WritesRowsTopFirstThatReadBackUnchangedAndRefusesBadInput) {
+    ScratchFolder folder("voxmere-shot");
+    // 3 x 2: a red, green, blue top row over a white, black, translucent one.
+    const std::vector<uint8_t> rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255,
+                                       255, 255, 255, 255, 0, 0, 0, 255, 10, 20, 30, 128};
+    const std::string path = folder.File("shot.png");
+    ASSERT_TRUE(SavePng(path.c_str(), rgba, 3, 2));
+    int width = 0, height = 0;
+    EXPECT_TRUE(ReadPng(path, width, height) == rgba && width == 3 && height == 2);
+    const std::vector<uint8_t> onePixel = {1, 2, 3, 4};
+    EXPECT_FALSE(SavePng(folder.File("a.png").c_str(), onePixel, 2, 1));
+    EXPECT_FALSE(SavePng(folder.File("b.png").c_str(), {}, 0, 0));
+    EXPECT_FALSE(SavePng(folder.File("no/such/folder.png").c_str(), onePixel, 1, 1));
+    ASSERT_TRUE(SavePng(path.c_str(), onePixel, 1, 1));
+    EXPECT_EQ(ReadPng(path, width, height), onePixel);
+    std::filesystem::create_directory(folder.File("taken.png"));
+    EXPECT_FALSE(SavePng(folder.File("taken.png").c_str(), onePixel, 1, 1));
+    EXPECT_TRUE(std::filesystem::is_directory(folder.File("taken.png")));
+    const std::filesystem::directory_iterator entries(folder.Path());
+    EXPECT_EQ(std::distance(entries, {}), 2) << "shot.png and taken.png, no partial files";
 }
 
 }  // namespace
