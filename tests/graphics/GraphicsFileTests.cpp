@@ -182,17 +182,17 @@ TEST_F(DdsLoaderTest, ShapesAndSubresourceLayouts) {
     }
 }
 
-// A failed creation is tried once more without the levels above the device's size limit (8192 at 10_0, 4096 at
-// 9_3, 2048 at 9_1); one level is not retried.
+// A failed creation is tried once more without each item's levels above the device's size limit (8192 at 10_0,
+// 4096 at 9_3, 2048 at 9_1); one level is not retried.
 TEST_F(DdsLoaderTest, FailedCreationRetriesCappedByFeatureLevelUnlessThereIsOneLevel) {
-    const DdsLayout wide = {.width = 16384, .height = 1, .mipCount = 2, .pixelFormat = kLuminance8,
-                            .pixelBytes = 16384 + 8192};
+    const DdsLayout wide = Dx10({.width = 16384, .height = 1, .mipCount = 2, .pixelBytes = 2 * (16384 + 8192)}, 61,
+                                kDimensionTexture2D, 2);
     device_.failingNth["CreateTexture"] = 1;
     ASSERT_EQ(Load(wide), 0u);
     EXPECT_TRUE(device_.shape[1] == 8192u && device_.shape[4] == 1u);
     EXPECT_EQ(device_.firstByte, 16384 % 251) << "the retry starts at the second level's bytes";
-    const DdsLayout texture = {.width = 4096, .height = 1, .mipCount = 3, .pixelFormat = kLuminance8,
-                               .pixelBytes = 4096 + 2048 + 1024};
+    const DdsLayout texture = {.width = 8192, .height = 1, .mipCount = 3, .pixelFormat = kLuminance8,
+                               .pixelBytes = 8192 + 4096 + 2048};
     for (const auto& [level, width] : {std::pair{0x9100u, 2048u}, {0x9300u, 4096u}}) {
         device_.featureLevel = level;
         device_.failingNth["CreateTexture"] = static_cast<int>(device_.Count("CreateTexture")) + 1;
