@@ -77,9 +77,10 @@ TEST_F(InputTest, ScreenshotKeyIsACharacterOrAKeyCodeAndFiresOnFreshPressesOnly)
     const std::pair<const char*, int32_t> cases[] = {  // 0: no key takes screenshots
         {"screenshot=p\n", kKeyP}, {"screenshot=7\n", '7'},     {"screenshot=255\n", 255},  {"screenshot=44\n", 44},
         {"", 0},                   {"screenshot=F12\n", 0},      {"screenshot=256\n", 0},    {"screenshot=1234\n", 0}};
-    for (const auto& [text, bound] : cases) {
+    for (const auto& [text, screenshotKey] : cases) {
+        const Input bound = Bound(text);
         for (const int32_t key : {0, 128, kKeyP, int32_t{'7'}, 255, 44, 256}) {
-            EXPECT_EQ(Bound(text).IsScreenshotPress(key), key == bound && key != 0) << text << key;
+            EXPECT_EQ(bound.IsScreenshotPress(key), key == screenshotKey && key != 0) << text << key;
         }
     }
     Input bound = Bound("screenshot=123\n");

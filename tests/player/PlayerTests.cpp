@@ -304,13 +304,13 @@ TEST_F(CollisionTest, AFallingPlayerRestsInTheTopLayerJumpsOnlyFromTheGroundAndC
     EXPECT_LT(Feet(player), static_cast<float>(kFloorY));
 }
 
-// With voxelSize 0.5 the block at y = 4 has its top at 4.5.
+// With voxelSize 0.5 the block at y = 4 has its top at 4.5; feet touching it stand on it.
 TEST_F(CollisionTest, BlocksAreVoxelSizeWideFromTheirLowCorner) {
     SetBlock(16, kFloorY, 16);
     Config().voxelSize = 0.5f;
     Player small;
     ASSERT_TRUE(small.Initialize(nullptr, &world));
-    for (const auto& [eyeY, below] : {std::pair{6.2f, false}, {5.9f, true}}) {
+    for (const auto& [eyeY, below] : {std::pair{6.2f, false}, {6.0f, true}, {5.9f, true}}) {
         small.SetPosition({16.5f, eyeY, 16.5f});
         small.RebuildBox();
         EXPECT_EQ(small.TestBelow(), below) << eyeY;
