@@ -27,7 +27,7 @@ cp "$WINBUILD"/bin/shader/*.cso bin/shader/ && rm bin/shader/Cube_PS.cso
 wine_run voxmere.exe --no-dialogs > out.txt 2>&1
 code=$?
 [ "$code" = 1 ] || fail "a missing Cube_PS.cso ended with $code"
-grep -qx "Error: failed to read Pixel Shader" < <(tr -d '\r' < out.txt) || fail "no pixel-shader message: $(cat out.txt)"
+grep -qx "Error: failed to read Pixel Shader" < <(tr -d '\r' < out.txt) || fail "no shader message: $(cat out.txt)"
 echo "missing Cube_PS.cso: exit 1, 'failed to read Pixel Shader'"
 
 wine_run voxmere.exe --frames > out.txt 2>&1

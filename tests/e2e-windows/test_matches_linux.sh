@@ -31,7 +31,7 @@ printf '%s\n' "$walk" > "$linux_dir/walk.txt"
 printf '%s\n' "$walk" > "$windows_dir/walk.txt"
 run=(--no-dialogs --frames 240 --fixed-dt 0.0166667 --input walk.txt --trace trace.csv --screenshot shot.png)
 (cd "$linux_dir" && "$BUILD/voxmere" "${run[@]}" > out.txt 2>&1) || fail "Linux run: $(cat "$linux_dir/out.txt")"
-(cd "$windows_dir" && wine_run voxmere.exe "${run[@]}" > out.txt 2>&1) || fail "Windows run: $(cat "$windows_dir/out.txt")"
+(cd "$windows_dir" && wine_run voxmere.exe "${run[@]}" > out.txt 2>&1) || fail "Windows: $(cat "$windows_dir/out.txt")"
 
 # The trace without its two timing columns.
 cut -d, -f1,2,5- "$linux_dir/trace.csv" > "$linux_dir/moves.csv"
@@ -50,7 +50,7 @@ echo "replayed walk: identical traces over 240 frames"
 for dir in "$linux_dir" "$windows_dir"; do
   convert "$dir/shot.png" -fill black -draw "rectangle 0,28 639,47" "$dir/masked.png"
 done
-different="$(compare -metric AE -fuzz 3% "$linux_dir/masked.png" "$windows_dir/masked.png" "$windows_dir/diff.png" 2>&1)"
+different="$(compare -metric AE -fuzz 3% "$linux_dir/masked.png" "$windows_dir/masked.png" "$windows_dir/d.png" 2>&1)"
 total=$((640 * 360))
 echo "screenshot: $different of $total pixels differ"
 [ "$different" -le $((total / 200)) ] || fail "the screenshots differ in $different pixels (see $windows_dir)"

@@ -42,7 +42,7 @@ start_viewer() {
       timeout 10 xdotool windowfocus "$WINDOW" 2>/dev/null
       return 0
     fi
-    kill -0 "$VIEWER_PID" 2>/dev/null || { echo "the viewer exited before its window showed: $(cat out.txt)"; return 1; }
+    kill -0 "$VIEWER_PID" 2>/dev/null || { echo "the viewer ended before its window showed: $(cat out.txt)"; return 1; }
     sleep 0.1
   done
   echo "after 60 s: no visible window, viewer still running"

@@ -9,7 +9,7 @@ cd "$dir" || fail "no run folder"
 
 printf '1 keydown 71\n2 keyup 71\n' > overlay-on.txt
 run=("$BUILD/voxmere" --no-dialogs --frames 12 --fixed-dt 0.02)
-"${run[@]}" --input overlay-on.txt --screenshot on.png > out.txt 2>&1 || fail "run with the overlay failed: $(cat out.txt)"
+"${run[@]}" --input overlay-on.txt --screenshot on.png > out.txt 2>&1 || fail "the overlay run failed: $(cat out.txt)"
 "${run[@]}" --screenshot off.png > out.txt 2>&1 || fail "run without the overlay failed: $(cat out.txt)"
 
 # Title, adapter, FPS, world statistics, seed, position, flight, collision;

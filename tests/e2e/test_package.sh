@@ -43,8 +43,8 @@ for size in 16x16 32x32 48x48 256x256; do
 done
 
 # The world tool needs no run folder.
-(cd "$scratch" && PATH="$root/usr/bin:$PATH" voxmere-world --terrain-width 64 --column 0 0) > "$scratch/world.txt" 2>&1 ||
-  fail "voxmere-world from the PATH failed: $(cat "$scratch/world.txt")"
+(cd "$scratch" && PATH="$root/usr/bin:$PATH" voxmere-world --terrain-width 64 --column 0 0) >"$scratch/w.txt" 2>&1 ||
+  fail "voxmere-world from the PATH failed: $(cat "$scratch/w.txt")"
 
 # The launcher with a scratch HOME: the first run makes the user's folder and
 # runs the shipped settings there, with screenshots landing in it.

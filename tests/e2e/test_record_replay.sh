@@ -16,7 +16,7 @@ dt=0.0166667
 record_once() {
   rm -f rec.txt live.csv screenshot-*.png
   start_viewer --fixed-dt "$dt" --record rec.txt --trace live.csv || return 1
-  xwininfo -id "$WINDOW" | grep -A1 'Width: 640' | grep -q 'Height: 360' || { echo "the window is not 640 x 360"; return 1; }
+  xwininfo -id "$WINDOW" | grep -A1 'Width: 640' | grep -q 'Height: 360' || { echo "not a 640 x 360 window"; return 1; }
   sleep 1
   hold_key f 0.3
   sleep 0.3

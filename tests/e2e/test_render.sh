@@ -22,7 +22,7 @@ cd "$dir" || fail "no run folder"
 # place however slowly a build draws; V (86) switches the wireframe on.
 printf '1 keydown 86\n2 keyup 86\n' > wireframe.txt
 render() {
-  "$BUILD/voxmere" --no-dialogs --frames 3 --fixed-dt 0.0166667 --stats --screenshot "$1.png" "${@:2}" > "$1.txt" 2>&1 ||
+  "$BUILD/voxmere" --no-dialogs --frames 3 --fixed-dt 0.0166667 --stats --screenshot "$1.png" "${@:2}" >"$1.txt" 2>&1 ||
     fail "the $1 run failed: $(cat "$1.txt")"
 }
 render cubes
@@ -37,20 +37,21 @@ echo "sky $sky, lower quarter $(sky_share cubes.png 640x90+0+270), upper quarter
 is "$sky" '> 0.25' || fail "too little sky colour (153,153,153)"
 is "$(sky_share cubes.png 640x90+0+270)" '<= 0.9' || fail "too little terrain in the lower quarter"
 is "$(sky_share cubes.png 640x90+0+0)" '>= 0.99' || fail "the upper quarter is not sky"
-shades="$(convert cubes.png -alpha off -format %c histogram:info:- | awk '$1 + 0 >= 230 && $2 != "(153,153,153)"' | wc -l)"
+shades="$(convert cubes.png -alpha off -format %c histogram:info:- |
+  awk '$1 + 0 >= 230 && $2 != "(153,153,153)"' | wc -l)"
 [ "$shades" -ge 2 ] || fail "fewer than two face shades ($shades)"
 for renderer in cubes faces; do
   cmp -s "$renderer.png" "$renderer-wire.png" && fail "the $renderer wireframe frame equals the solid one"
   is "$(sky_share "$renderer-wire.png")" "> $sky" || fail "the $renderer wireframe shows no more sky than solid faces"
 done
-is "$(sky_share faces-wire.png)" "> $(sky_share cubes-wire.png)" || fail "the face wireframe draws as many lines as cubes"
+is "$(sky_share faces-wire.png)" "> $(sky_share cubes-wire.png)" || fail "the face wireframe has as many lines"
 
 cat cubes.txt faces.txt
-[ "$(grep ^chunks cubes.txt)" = "$(grep ^chunks faces.txt)" ] || fail "the statistics line differs between the renderers"
+[ "$(grep ^chunks cubes.txt)" = "$(grep ^chunks faces.txt)" ] || fail "the statistics lines differ"
 triangles() { sed -n 's/^triangles drawn \([0-9]*\)$/\1/p' "$1"; }
 cube_triangles="$(triangles cubes.txt)" face_triangles="$(triangles faces.txt)"
 [ -n "$cube_triangles" ] && [ -n "$face_triangles" ] || fail "no triangles line"
-((face_triangles > 0 && 3 * face_triangles < cube_triangles)) || fail "$face_triangles face triangles, $cube_triangles cube"
+((face_triangles > 0 && 3 * face_triangles < cube_triangles)) || fail "triangles: $face_triangles, $cube_triangles"
 differing="$(compare -metric AE cubes.png faces.png null: 2>&1)"
 echo "$differing of $((640 * 360)) pixels differ between the renderers"
 [[ "$differing" =~ ^[0-9]+$ ]] && ((differing * 1000 <= 640 * 360)) || fail "$differing pixels differ, more than 0.1 %"

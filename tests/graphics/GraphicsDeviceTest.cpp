@@ -73,7 +73,7 @@ TEST_F(GraphicsDeviceTest, AdapterValuesAndSwapChainRate) {
     const std::vector<DisplayMode> modes = {{1280, 720, 60000, 1001}, {1920, 1080, 144, 1}, {1280, 720, 60, 1},
                                             {1280, 720, 75, 1},       {1280, 1024, 85, 1},  {720, 1280, 120, 1}};
     Config().fullscreen = false;
-    for (auto [memory, megabytes, vsync] : {std::tuple{3ull * 1024 * 1024 - 1, 2, true}, {2147483648ull, 2048, false}}) {
+    for (auto [memory, megabytes, vsync] : {std::tuple{3ull * 1024 * 1024 - 1, 2, true}, {1ull << 31, 2048, false}}) {
         const uint64_t bytes = memory;  // a lambda cannot capture a structured binding in clang 14
         Config().VSync = vsync;
         GraphicsDevice graphics;
