@@ -74,3 +74,11 @@ ShaderPairResult LoadShaderPair(RenderDevice& device, const std::string& baseNam
     device.CreateInputLayout(elements, elementCount, vertexBytes.get(), vertexSize, out.inputLayout);
     return ShaderPairResult::Loaded;
 }
+
+bool LoadInputLayout(RenderDevice& device, const std::string& baseName, const InputElement* elements,
+                     uint32_t elementCount, InputLayoutHandle& out) {
+    size_t vertexSize = 0;
+    const std::unique_ptr<uint8_t[]> vertexBytes =
+        ReadShaderFile(baseName, "_VS", device.ShaderFileExtension(), vertexSize);
+    return vertexBytes && device.CreateInputLayout(elements, elementCount, vertexBytes.get(), vertexSize, out);
+}

@@ -25,3 +25,8 @@ enum class ShaderPairResult { Loaded, VertexShaderUnreadable, PixelShaderUnreada
 // 127 characters. The caller shows its own message.
 ShaderPairResult LoadShaderPair(RenderDevice& device, const std::string& baseName, const InputElement* elements,
                                 uint32_t elementCount, ShaderPair& out);
+
+// Creates another input layout for the vertex shader "<base>_VS<ext>"; false
+// when the file cannot be read or the layout not created.
+bool LoadInputLayout(RenderDevice& device, const std::string& baseName, const InputElement* elements,
+                     uint32_t elementCount, InputLayoutHandle& out);

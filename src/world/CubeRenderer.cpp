@@ -11,11 +11,17 @@
 #include "world/CubeInstance.h"
 
 namespace {
-struct CubeVertex {
-    float position[3];
-    float normal[3];
+static_assert(sizeof(CubeMeshVertex) == 24, "the mesh stream expects 24-byte vertices");
+
+// Faces are drawn as indexed quads rather than instances of one face: a
+// software rasterizer such as llvmpipe pays several times more for an
+// instance than for its four vertices. Each corner carries what the cube
+// shader otherwise reads from the mesh and the instance streams.
+struct FaceVertex {
+    CubeMeshVertex corner;
+    CubeInstance cube;
 };
-static_assert(sizeof(CubeVertex) == 24, "the mesh stream expects 24-byte vertices");
+static_assert(sizeof(FaceVertex) == 36, "the face stream expects 36-byte vertices");
 
 constexpr uint32_t kVertexCount = 24;
 constexpr uint32_t kIndexCount = 36;
@@ -24,8 +30,8 @@ constexpr int kFaceCount = 6;
 constexpr uint32_t kMatricesBytes = 4 * sizeof(Matrix4);
 
 // Four vertices per face, positions spanning [0, s] on every axis.
-void BuildCubeVertices(float s, CubeVertex (&v)[kVertexCount]) {
-    const CubeVertex vertices[kVertexCount] = {
+void BuildCubeVertices(float s, CubeMeshVertex (&v)[kVertexCount]) {
+    const CubeMeshVertex vertices[kVertexCount] = {
         {{0, 0, s}, {0, 0, 1}},  {{s, 0, s}, {0, 0, 1}},  {{0, s, s}, {0, 0, 1}},  {{s, s, s}, {0, 0, 1}},
         {{0, 0, 0}, {0, 0, -1}}, {{0, s, 0}, {0, 0, -1}}, {{s, 0, 0}, {0, 0, -1}}, {{s, s, 0}, {0, 0, -1}},
         {{0, s, 0}, {0, 1, 0}},  {{0, s, s}, {0, 1, 0}},  {{s, s, 0}, {0, 1, 0}},  {{s, s, s}, {0, 1, 0}},
@@ -36,13 +42,15 @@ void BuildCubeVertices(float s, CubeVertex (&v)[kVertexCount]) {
     std::memcpy(v, vertices, sizeof vertices);
 }
 
-// Two triangles per face: b, b+1, b+2 and b+2, b+1, b+3.
-void BuildCubeIndices(uint32_t (&indices)[kIndexCount]) {
-    for (uint32_t face = 0; face < 6; ++face) {
-        const uint32_t b = 4 * face;
-        const uint32_t faceIndices[6] = {b, b + 1, b + 2, b + 2, b + 1, b + 3};
-        std::memcpy(&indices[6 * face], faceIndices, sizeof faceIndices);
+// Two triangles per quad of four vertices: b, b+1, b+2 and b+2, b+1, b+3.
+std::vector<uint32_t> BuildQuadIndices(uint32_t quadCount) {
+    std::vector<uint32_t> indices(static_cast<size_t>(quadCount) * kIndicesPerFace);
+    for (uint32_t quad = 0; quad < quadCount; ++quad) {
+        const uint32_t b = 4 * quad;
+        const uint32_t quadIndices[kIndicesPerFace] = {b, b + 1, b + 2, b + 2, b + 1, b + 3};
+        std::memcpy(&indices[kIndicesPerFace * quad], quadIndices, sizeof quadIndices);
     }
+    return indices;
 }
 
 const InputElement kCubeLayout[3] = {
@@ -50,6 +58,15 @@ const InputElement kCubeLayout[3] = {
     {"NORMAL", 0, Format::R32G32B32_Float, 0, kAppendAligned, false, 0},
     {"TEXCOORD", 1, Format::R32G32B32_Float, 1, 0, true, 1},
 };
+
+const InputElement kFaceLayout[3] = {
+    {"POSITION", 0, Format::R32G32B32_Float, 0, 0, false, 0},
+    {"NORMAL", 0, Format::R32G32B32_Float, 0, 12, false, 0},
+    {"TEXCOORD", 1, Format::R32G32B32_Float, 0, 24, false, 0},
+};
+
+// A list longer than this is drawn in parts; terrain chunks stay far below it.
+constexpr uint32_t kMaxFacesPerBatch = 16384;
 
 bool CreateOrReport(RenderDevice& device, const BufferDesc& desc, const void* data, BufferHandle& out,
                     const char* message) {
@@ -63,19 +80,24 @@ bool CreateOrReport(RenderDevice& device, const BufferDesc& desc, const void* da
 }  // namespace
 
 CubeRenderer::CubeRenderer()
-    : device_(nullptr), instanceCount_(0), capacity_(0), faceBatch_(nullptr), faceBatchUsed_(0), faceDraws_() {}
+    : device_(nullptr),
+      instanceCount_(0),
+      capacity_(0),
+      mesh_(),
+      faceBatchCapacity_(0),
+      faceBatch_(nullptr),
+      faceBatchUsed_(0),
+      faceDraws_() {}
 
 bool CubeRenderer::CreateMesh(RenderDevice& device) {
-    CubeVertex vertices[kVertexCount];
-    BuildCubeVertices(Config().voxelSize, vertices);
-    if (!CreateOrReport(device, BufferDesc{sizeof vertices, Usage::Default, BindFlag::VertexBuffer, false}, vertices,
+    BuildCubeVertices(Config().voxelSize, mesh_);
+    if (!CreateOrReport(device, BufferDesc{sizeof mesh_, Usage::Default, BindFlag::VertexBuffer, false}, mesh_,
                         vertexBuffer_, "failed to create vertex buffer")) {
         return false;
     }
-    uint32_t indices[kIndexCount];
-    BuildCubeIndices(indices);
-    return CreateOrReport(device, BufferDesc{sizeof indices, Usage::Default, BindFlag::IndexBuffer, false}, indices,
-                          indexBuffer_, "failed to create index buffer");
+    const std::vector<uint32_t> indices = BuildQuadIndices(kFaceCount);
+    const BufferDesc indexDesc{kIndexCount * sizeof(uint32_t), Usage::Default, BindFlag::IndexBuffer, false};
+    return CreateOrReport(device, indexDesc, indices.data(), indexBuffer_, "failed to create index buffer");
 }
 
 bool CubeRenderer::CreateShaders(RenderDevice& device) {
@@ -130,6 +152,9 @@ void CubeRenderer::Shutdown() {
     ReleaseHandle(*device_, instanceBuffer_);
     ReleaseHandle(*device_, matricesBuffer_);
     ReleaseHandle(*device_, inputLayout_);
+    ReleaseHandle(*device_, faceLayout_);
+    ReleaseHandle(*device_, faceVertexBuffer_);
+    ReleaseHandle(*device_, faceIndexBuffer_);
     device_ = nullptr;
 }
 
@@ -176,36 +201,73 @@ bool CubeRenderer::UploadInstances(RenderDevice& device, uint32_t count, const C
     return true;
 }
 
+bool CubeRenderer::InitializeFaces(RenderDevice& device) {
+    if (!LoadInputLayout(device, Config().cubeShaderName, kFaceLayout, 3, faceLayout_)) {
+        ShowErrorMessage("failed to read Vertex Shader");
+        return false;
+    }
+    faceBatchCapacity_ = std::min(capacity_, kMaxFacesPerBatch);
+    const std::vector<uint32_t> indices = BuildQuadIndices(faceBatchCapacity_);
+    const auto indexBytes = static_cast<uint32_t>(indices.size() * sizeof(uint32_t));
+    const uint32_t vertexBytes = faceBatchCapacity_ * 4 * static_cast<uint32_t>(sizeof(FaceVertex));
+    return CreateOrReport(device, BufferDesc{indexBytes, Usage::Default, BindFlag::IndexBuffer, false}, indices.data(),
+                          faceIndexBuffer_, "failed to create face index buffer") &&
+           CreateOrReport(device, BufferDesc{vertexBytes, Usage::Dynamic, BindFlag::VertexBuffer, true}, nullptr,
+                          faceVertexBuffer_, "failed to create face vertex buffer");
+}
+
 void CubeRenderer::BeginFaces() {
     faceBatch_ = nullptr;
     faceBatchUsed_ = 0;
     faceDraws_.clear();
 }
 
+bool CubeRenderer::MapFaceBatch(RenderDevice& device) {
+    if (faceBatch_ != nullptr && faceBatchUsed_ == faceBatchCapacity_) {
+        EndFaces(device);
+    }
+    if (faceBatch_ == nullptr) {
+        faceBatch_ = static_cast<uint8_t*>(device.MapDiscard(faceVertexBuffer_));
+        if (faceBatch_ == nullptr) {
+            ShowErrorMessage("failed to lock face vertex buffer");
+            return false;
+        }
+    }
+    return true;
+}
+
+void CubeRenderer::WriteFaceQuads(int face, const CubeInstance* cubes, uint32_t count) {
+    auto* out = reinterpret_cast<FaceVertex*>(faceBatch_) + static_cast<size_t>(4) * faceBatchUsed_;
+    const CubeMeshVertex* corners = &mesh_[4 * face];
+    for (uint32_t i = 0; i < count; ++i) {
+        for (int corner = 0; corner < 4; ++corner) {
+            *out++ = FaceVertex{corners[corner], cubes[i]};
+        }
+    }
+    faceDraws_.push_back(FaceDraw{faceBatchUsed_, count});
+    faceBatchUsed_ += count;
+}
+
 uint32_t CubeRenderer::AddFaces(RenderDevice& device, const FaceLists& faces) {
     uint32_t added = 0;
     for (int face = 0; face < kFaceCount; ++face) {
-        // A list never holds more faces than its chunk has blocks, which is
-        // the capacity.
-        const uint32_t count = std::min(faces.counts[face], capacity_);
-        if (count == 0) {
-            continue;
-        }
-        if (faceBatch_ != nullptr && count > capacity_ - faceBatchUsed_) {
+        const CubeInstance* cubes = faces.cubes[face];
+        uint32_t left = faces.counts[face];
+        // A list that does not fit the rest of the batch starts a new one,
+        // unless it would not fit a whole batch either.
+        if (faceBatch_ != nullptr && left > faceBatchCapacity_ - faceBatchUsed_ && left <= faceBatchCapacity_) {
             EndFaces(device);
         }
-        if (faceBatch_ == nullptr) {
-            faceBatch_ = static_cast<uint8_t*>(device.MapDiscard(instanceBuffer_));
-            if (faceBatch_ == nullptr) {
-                ShowErrorMessage("failed to lock instance buffer");
-                continue;
+        while (left > 0) {
+            if (!MapFaceBatch(device)) {
+                break;
             }
+            const uint32_t taken = std::min(left, faceBatchCapacity_ - faceBatchUsed_);
+            WriteFaceQuads(face, cubes, taken);
+            cubes += taken;
+            left -= taken;
+            added += taken;
         }
-        std::memcpy(faceBatch_ + static_cast<size_t>(faceBatchUsed_) * sizeof(CubeInstance), faces.cubes[face],
-                    static_cast<size_t>(count) * sizeof(CubeInstance));
-        faceDraws_.push_back(FaceDraw{face, faceBatchUsed_, count});
-        faceBatchUsed_ += count;
-        added += count;
     }
     return added;
 }
@@ -214,11 +276,14 @@ void CubeRenderer::EndFaces(RenderDevice& device) {
     if (faceBatch_ == nullptr) {
         return;
     }
-    device.Unmap(instanceBuffer_);
-    instanceCount_ = faceBatchUsed_;
+    device.Unmap(faceVertexBuffer_);
+    device.SetIndexBuffer(faceIndexBuffer_, Format::R32_Uint, 0);
+    const uint32_t stride = sizeof(FaceVertex);
+    const uint32_t offset = 0;
+    device.SetVertexBuffers(0, 1, &faceVertexBuffer_, &stride, &offset);
+    device.SetInputLayout(faceLayout_);
     for (const FaceDraw& draw : faceDraws_) {
-        device.DrawIndexedInstanced(kIndicesPerFace, draw.count, kIndicesPerFace * static_cast<uint32_t>(draw.face), 0,
-                                    draw.start);
+        device.DrawIndexed(kIndicesPerFace * draw.count, 0, static_cast<int32_t>(4 * draw.start));
     }
     BeginFaces();
 }

@@ -15,6 +15,12 @@ struct FaceLists {
     uint32_t counts[6] = {};
 };
 
+// One corner of the cube mesh; face f has the corners 4f to 4f + 3.
+struct CubeMeshVertex {
+    float position[3];
+    float normal[3];
+};
+
 // Draws many copies of one cube by instancing: the cube mesh in vertex slot
 // 0, one chunk's visible cubes in slot 1 and the matrices in vertex-shader
 // constant slot 0.
@@ -35,27 +41,34 @@ public:
     bool UploadInstances(RenderDevice& device, uint32_t count, const CubeInstance* instances);
     uint32_t InstanceCount() const { return instanceCount_; }
     // Draws single faces of the cube mesh instead of whole cubes, for many
-    // chunks at a time: AddFaces copies one chunk's lists into the mapped
-    // instance buffer and returns the faces it took; whenever the buffer is
-    // full, and at EndFaces, the lists gathered are drawn, each with its
-    // direction's two triangles.
+    // chunks at a time. InitializeFaces creates what that needs (after
+    // Initialize; false, with its message, on failure). AddFaces writes the
+    // four corners of each face of one chunk's lists into the mapped face
+    // buffer and returns the faces it took; whenever the buffer is full, and
+    // at EndFaces, each list gathered is drawn with one indexed draw of its
+    // quads.
+    bool InitializeFaces(RenderDevice& device);
     void BeginFaces();
     uint32_t AddFaces(RenderDevice& device, const FaceLists& faces);
     void EndFaces(RenderDevice& device);
 
 private:
     bool CreateMesh(RenderDevice& device);
+    bool MapFaceBatch(RenderDevice& device);
+    void WriteFaceQuads(int face, const CubeInstance* cubes, uint32_t count);
     bool CreateShaders(RenderDevice& device);
 
     RenderDevice* device_;
     uint32_t instanceCount_;
     uint32_t capacity_;
-    // The face lists gathered in the current map of the instance buffer.
+    CubeMeshVertex mesh_[24];
+    // The face lists gathered in the current map of the face buffer, as
+    // ranges of its quads.
     struct FaceDraw {
-        int face;
         uint32_t start;
         uint32_t count;
     };
+    uint32_t faceBatchCapacity_;
     uint8_t* faceBatch_;
     uint32_t faceBatchUsed_;
     std::vector<FaceDraw> faceDraws_;
@@ -66,4 +79,7 @@ private:
     BufferHandle vertexBuffer_;
     BufferHandle instanceBuffer_;
     BufferHandle matricesBuffer_;
+    InputLayoutHandle faceLayout_;
+    BufferHandle faceVertexBuffer_;
+    BufferHandle faceIndexBuffer_;
 };

@@ -46,6 +46,9 @@ bool VoxelWorld::Initialize(RenderDevice* device) {
         if (!renderer_->Initialize(device, blocksPerChunk_)) {
             return false;
         }
+        if (renderFaces_ && !renderer_->InitializeFaces(*device)) {
+            return false;
+        }
     }
     if (!Config().instantStart) {
         PreGenerateInParallel(HardwareThreads());

@@ -126,7 +126,7 @@ void VoxelWorld::DrawChunkCubes(RenderDevice& device, const Chunk& chunk) {
     }
 }
 
-// One instanced draw per face direction, of the faces turned towards the eye.
+// One draw per face direction, of the faces turned towards the eye.
 void VoxelWorld::DrawChunkFaces(RenderDevice& device, const Chunk& chunk, const Vec3& eye) {
     trianglesDrawn_ += kTrianglesPerFace * renderer_->AddFaces(device, FacesTowardsEye(chunk, eye, Config().voxelSize));
 }

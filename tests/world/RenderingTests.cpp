@@ -31,10 +31,12 @@ Matrix4 ViewFrom(float x, float y, float z) {  // looking along +z
     return m;
 }
 
-// The first values of the buffer named at position n of the first recorded call that starts with the prefix.
+// The first values of the buffer named at position n of the latest (or first) recorded call with the prefix.
 template <typename T = float>
-std::vector<T> Values(const RecordingDevice& device, const std::string& prefix, size_t n, size_t count) {
-    std::istringstream call(device.CallsStartingWith(prefix).at(0).substr(prefix.size()));
+std::vector<T> Values(const RecordingDevice& device, const std::string& prefix, size_t n, size_t count,
+                      bool latest = true) {
+    const std::vector<std::string> calls = device.CallsStartingWith(prefix);
+    std::istringstream call((latest ? calls.back() : calls.at(0)).substr(prefix.size()));
     uint32_t id = 0;
     for (size_t i = 0; i <= n; ++i) call >> id;
     std::vector<T> values(count);
@@ -124,6 +126,44 @@ TEST_F(Rendering, EachStartFailureShowsItsMessageAndLeavesNothingBehind) {
     }
 }
 
+// Faces go into one map of 16384 quads (or of the capacity when smaller) as
+// they come, four corners each: a list that does not fit the rest of the map
+// starts the next one, and only a list longer than a whole map is split. A
+// failed map skips its list. Each face buffer's failure has its message.
+TEST_F(Rendering, FaceListsFillMapsOfQuadsInOrder) {
+    const std::pair<int, const char*> failures[] = {{5, "failed to create face index buffer"},
+                                                    {6, "failed to create face vertex buffer"}};
+    for (const auto& [nth, message] : failures) {
+        RecordingDevice failing;
+        failing.failingNth["CreateBuffer"] = nth;  // after the cube's four
+        CubeRenderer renderer;
+        EXPECT_TRUE(renderer.Initialize(&failing, 8) && !renderer.InitializeFaces(failing));
+        EXPECT_EQ(CapturedMessages().back(), message);
+        renderer.Shutdown();
+        EXPECT_EQ(failing.LiveObjects(), 0u);
+    }
+    CubeRenderer renderer;
+    ASSERT_TRUE(renderer.Initialize(&device, 20000) && renderer.InitializeFaces(device));
+    std::vector<CubeInstance> cubes(20000);
+    for (size_t i = 0; i < cubes.size(); ++i) cubes[i] = CubeInstance{static_cast<float>(i), 1, 2};
+    FaceLists lists;
+    lists.cubes[1] = lists.cubes[4] = lists.cubes[5] = cubes.data();
+    lists.counts[1] = 20000, lists.counts[4] = 5, lists.counts[5] = 12765;  // 16384 - 3616 - 5 + 2
+    renderer.BeginFaces();
+    device.failingNth["MapDiscard"] = 3;
+    EXPECT_EQ(renderer.AddFaces(device, lists), 20005u);
+    renderer.EndFaces(device);
+    EXPECT_EQ(device.CallsStartingWith("DrawIndexed"),
+              (std::vector<std::string>{"DrawIndexed 98304 0 0", "DrawIndexed 21696 0 0", "DrawIndexed 30 0 14464"}));
+    EXPECT_EQ(CapturedMessages().back(), "failed to lock face vertex buffer");
+    const std::vector<float> v = Values(device, "SetVertexBuffers", 0, 9 * 4 * 3621);
+    for (size_t i = 0; i < v.size(); i += 9) {
+        const bool secondList = i >= 9 * 4 * 3616;
+        ASSERT_EQ(v[i + 6], secondList ? i / 36 - 3616 : i / 36 + 16384) << i / 9;
+        ASSERT_TRUE(v[i + 3] == (secondList ? 1 : 0) && v[i + 5] == (secondList ? 0 : -1)) << "normal " << i / 9;
+    }
+}
+
 // Planes are normalised as whole four-vectors; a box counts as inside a
 // plane when a corner lies strictly inside.
 TEST(FrustumPlanes, AreNormalisedCullBehindAndKeepStraddlingBoxes) {
@@ -160,7 +200,7 @@ protected:
         device.calls.clear();
         world.Render(device, Matrix4::Identity(), ViewFrom(x, y, z), Perspective());
     }
-    std::vector<std::string> Draws() const { return device.CallsStartingWith("DrawIndexedInstanced"); }
+    std::vector<std::string> Draws() const { return device.CallsStartingWith("DrawIndexed"); }
     VoxelWorld world;
 };
 
@@ -203,9 +243,9 @@ TEST_F(WorldDrawing, CulledChunksAreSkippedAndTheWalkEndsAtTheFirstChunkWithoutC
     EXPECT_EQ(failing.LiveObjects(), 0u);
 }
 
-// With renderFaces each drawn chunk, nearest first, uploads the face lists
-// that can face the eye into one shared map, and draws each with its
-// face's two triangles (6 indices from 6 x direction). Of two stacked cubes
+// With renderFaces each drawn chunk, nearest first, writes the faces that can
+// face the eye into one shared map, each as its cube's four corners of that
+// face, and draws each list as a range of quads. Of two stacked cubes
 // at (3, 3, 3) and (3, 4, 3), seen from z = -40: the -z faces always, the top
 // one's +y face from above y = 5, the lower one's -y face from below y = 3,
 // the +x faces from beyond x = 3 + voxelSize, the -x faces from below x = 3.
@@ -213,10 +253,16 @@ TEST_F(WorldDrawing, OnlyFacesTurnedTowardsTheEyeAreDrawnNearestChunkFirst) {
     Build(true);
     Solid({0, 0, 0}, {{3, 3, 3}, {3, 4, 3}});
     Draw(4.5f, 8, -40);
-    EXPECT_EQ(Draws(), (std::vector<std::string>{"DrawIndexedInstanced 6 2 6 0 0", "DrawIndexedInstanced 6 1 12 0 2",
-                                                 "DrawIndexedInstanced 6 2 24 0 3"}));
-    EXPECT_EQ(Values(device, "SetVertexBuffers", 1, 15),
-              (std::vector<float>{3, 3, 3, 3, 4, 3, 3, 4, 3, 3, 3, 3, 3, 4, 3}));
+    EXPECT_EQ(Draws(), (std::vector<std::string>{"DrawIndexed 12 0 0", "DrawIndexed 6 0 8", "DrawIndexed 12 0 12"}));
+    const std::vector<float> mesh = Values(device, "SetVertexBuffers", 0, 144, false);  // the cube's
+    const std::vector<float> v = Values(device, "SetVertexBuffers", 0, 9 * 4 * 5);
+    const int listFaces[5] = {1, 1, 2, 4, 4};
+    const float cubeY[5] = {3, 4, 4, 3, 4};
+    for (int corner = 0; corner < 20; ++corner) {
+        const float* at = &v[9 * corner];
+        EXPECT_TRUE(std::equal(at, at + 6, &mesh[6 * (4 * listFaces[corner / 4] + corner % 4)])) << corner;
+        EXPECT_TRUE(at[6] == 3 && at[7] == cubeY[corner / 4] && at[8] == 3) << corner;
+    }
     EXPECT_EQ(world.TrianglesDrawn(), 2u * 5);
     OverlayLine line;
     world.FillStatisticsLine(&line);
@@ -234,5 +280,5 @@ TEST_F(WorldDrawing, OnlyFacesTurnedTowardsTheEyeAreDrawnNearestChunkFirst) {
     Solid({1, 0, 0}, {{3, 3, 3}});
     Draw(12, 8, -40);
     EXPECT_EQ(device.Count("MapDiscard"), 2u);
-    EXPECT_EQ(Values(device, "SetVertexBuffers", 1, 3), (std::vector<float>{11, 3, 3}));
+    EXPECT_EQ(Values(device, "SetVertexBuffers", 0, 9), (std::vector<float>{0, 0, 0, 0, 0, -1, 11, 3, 3}));
 }
