@@ -1,6 +1,7 @@
 #include "world/Chunk.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -32,13 +33,17 @@ Chunk::Chunk()
 
 Chunk::~Chunk() = default;
 
+void FreeBlocks::operator()(uint8_t* blocks) const { std::free(blocks); }
+
 bool Chunk::Initialize(int32_t width, int32_t height) {
     grid_.width = static_cast<uint32_t>(width);
     grid_.height = static_cast<uint32_t>(height);
     grid_.count = grid_.width * grid_.width * grid_.height;
     grid_.writeCount = 0;
-    // Zeroed here, at start-up, so that no frame pays for first-touch faults.
-    grid_.data.reset(new (std::nothrow) uint8_t[grid_.count]());
+    // calloc hands over fresh pages without touching them: their first-touch
+    // faults are paid where the blocks are first written, which at start-up
+    // is on every generation thread instead of this one.
+    grid_.data.reset(static_cast<uint8_t*>(std::calloc(grid_.count, 1)));
     if (!grid_.data) {
         ExitOutOfMemory();
     }

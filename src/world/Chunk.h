@@ -11,12 +11,16 @@
 // The blocks of one chunk, one byte each (0 air, anything else solid). The
 // block at local (x, y, z) is data[(x * height + y) * width + z]: z is
 // contiguous, x varies slowest.
+struct FreeBlocks {
+    void operator()(uint8_t* blocks) const;
+};
+
 struct BlockGrid {
     uint32_t writeCount = 0;  // block writes since the last clear
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t count = 0;
-    std::unique_ptr<uint8_t[]> data;
+    std::unique_ptr<uint8_t[], FreeBlocks> data;
 
     uint32_t IndexOf(int32_t x, int32_t y, int32_t z) const {
         return (static_cast<uint32_t>(x) * height + static_cast<uint32_t>(y)) * width + static_cast<uint32_t>(z);
