@@ -182,6 +182,13 @@ void Chunk::SetRow(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd, cons
         return;
     }
     std::memcpy(grid_.data.get() + grid_.IndexOf(localX, y, zBegin), values, static_cast<size_t>(zEnd - zBegin));
+    SetClearedRowToAir(localX, y, zBegin, zEnd);
+}
+
+void Chunk::SetClearedRowToAir(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd) {
+    if (zEnd <= zBegin) {
+        return;
+    }
     grid_.writeCount += static_cast<uint32_t>(zEnd - zBegin);
     dirty_ = true;
     MarkRowNeighbours(localX, y, zBegin, zEnd);

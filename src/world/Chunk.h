@@ -71,6 +71,9 @@ public:
     void SetAllColumns(const int32_t* heights);
     // SetBlock for a run of z values of one (x, y) row; values[z - zBegin].
     void SetRow(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd, const uint8_t* values);
+    // SetRow with air, for a row still air since the last Clear: the write
+    // is counted and marked, and the blocks are left as they are.
+    void SetClearedRowToAir(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd);
     // Every block air, writeCount 0, no content, pending list emptied.
     void Clear();
     // While deferred, the dirty marks that writes give the face neighbours
