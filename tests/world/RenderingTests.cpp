@@ -188,7 +188,7 @@ protected:
     void Build(bool faces = false) {
         UseSmallWorld(8, 16, 4);
         Config().infiniteTerrain = false;
-        Config().renderFaces = faces;  // 1024 face instances per map
+        Config().renderFaces = faces;  // maps of 1024 faces
         ASSERT_TRUE(world.Initialize(&device));
     }
     void Solid(ChunkKey key, std::vector<std::array<int, 3>> blocks) {
