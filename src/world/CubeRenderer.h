@@ -61,7 +61,7 @@ private:
     RenderDevice* device_;
     uint32_t instanceCount_;
     uint32_t capacity_;
-    CubeMeshVertex mesh_[24];
+    CubeMeshVertex mesh_[24];  // the cube mesh: four corners per face
     // The face lists gathered in the current map of the face buffer, as
     // ranges of its quads.
     struct FaceDraw {
