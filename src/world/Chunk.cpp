@@ -1,7 +1,6 @@
 #include "world/Chunk.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -33,17 +32,13 @@ Chunk::Chunk()
 
 Chunk::~Chunk() = default;
 
-void FreeBlocks::operator()(uint8_t* blocks) const { std::free(blocks); }
-
 bool Chunk::Initialize(int32_t width, int32_t height) {
     grid_.width = static_cast<uint32_t>(width);
     grid_.height = static_cast<uint32_t>(height);
     grid_.count = grid_.width * grid_.width * grid_.height;
     grid_.writeCount = 0;
-    // calloc hands over fresh pages without touching them: their first-touch
-    // faults are paid where the blocks are first written, which at start-up
-    // is on every generation thread instead of this one.
-    grid_.data.reset(static_cast<uint8_t*>(std::calloc(grid_.count, 1)));
+    // Zeroed here, at start-up, so that no frame pays for first-touch faults.
+    grid_.data.reset(new (std::nothrow) uint8_t[grid_.count]());
     if (!grid_.data) {
         ExitOutOfMemory();
     }
@@ -182,13 +177,6 @@ void Chunk::SetRow(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd, cons
         return;
     }
     std::memcpy(grid_.data.get() + grid_.IndexOf(localX, y, zBegin), values, static_cast<size_t>(zEnd - zBegin));
-    SetClearedRowToAir(localX, y, zBegin, zEnd);
-}
-
-void Chunk::SetClearedRowToAir(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd) {
-    if (zEnd <= zBegin) {
-        return;
-    }
     grid_.writeCount += static_cast<uint32_t>(zEnd - zBegin);
     dirty_ = true;
     MarkRowNeighbours(localX, y, zBegin, zEnd);

@@ -11,16 +11,12 @@
 // The blocks of one chunk, one byte each (0 air, anything else solid). The
 // block at local (x, y, z) is data[(x * height + y) * width + z]: z is
 // contiguous, x varies slowest.
-struct FreeBlocks {
-    void operator()(uint8_t* blocks) const;
-};
-
 struct BlockGrid {
     uint32_t writeCount = 0;  // block writes since the last clear
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t count = 0;
-    std::unique_ptr<uint8_t[], FreeBlocks> data;
+    std::unique_ptr<uint8_t[]> data;
 
     uint32_t IndexOf(int32_t x, int32_t y, int32_t z) const {
         return (static_cast<uint32_t>(x) * height + static_cast<uint32_t>(y)) * width + static_cast<uint32_t>(z);
@@ -71,9 +67,6 @@ public:
     void SetAllColumns(const int32_t* heights);
     // SetBlock for a run of z values of one (x, y) row; values[z - zBegin].
     void SetRow(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd, const uint8_t* values);
-    // SetRow with air, for a row still air since the last Clear: the write
-    // is counted and marked, and the blocks are left as they are.
-    void SetClearedRowToAir(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd);
     // Every block air, writeCount 0, no content, pending list emptied.
     void Clear();
     // While deferred, the dirty marks that writes give the face neighbours

@@ -282,12 +282,11 @@ bool TerrainGenerator::FillCaves(int32_t budget, int32_t& count) {
             for (int32_t rz = z; rz < zEnd; ++rz) {
                 rowValues_[rz] = static_cast<uint8_t>((densityRow_[rz] >= kCaveThreshold) & (heights[rz] > y));
             }
-            current_->SetRow(x, y, z, zEnd, &rowValues_[z]);
         } else {
-            // Above every column of the row: air whatever the density, and
-            // still air since sampling cleared the chunk.
-            current_->SetClearedRowToAir(x, y, z, zEnd);
+            // Above every column of the row: air whatever the density.
+            std::fill(rowValues_.begin() + z, rowValues_.begin() + zEnd, uint8_t{0});
         }
+        current_->SetRow(x, y, z, zEnd, &rowValues_[z]);
         count += zEnd - z;
         position += static_cast<uint32_t>(zEnd - z);
     }
