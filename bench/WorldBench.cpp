@@ -8,38 +8,36 @@
 #include <vector>
 
 #include "config/Settings.h"
+#include "platform/Stopwatch.h"
 #include "world/VoxelWorld.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
 
-void UseDefaults(int method, bool instantStart, bool renderFaces = false) {
-    Config() = TypedSettings{};
-    Config().mapGenerationMethod = method;
-    Config().instantStart = instantStart;
-    Config().renderFaces = renderFaces;
-}
-
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+WorldSettings Defaults(int method, bool instantStart, bool renderFaces = false) {
+    WorldSettings settings = WorldSettingsFrom(TypedSettings{});
+    settings.mapGenerationMethod = method;
+    settings.instantStart = instantStart;
+    settings.renderFaces = renderFaces;
+    return settings;
 }
 
 // Start position of the player: the centre chunk's corner at the world top.
 void StartPosition(const VoxelWorld& world, float& x, float& y, float& z) {
     const ChunkKey centre = world.CentreChunk();
-    x = static_cast<float>(centre.x * Config().chunkWidth);
-    y = static_cast<float>((centre.y + 1) * Config().chunkHeight);
-    z = static_cast<float>(centre.z * Config().chunkWidth);
+    x = static_cast<float>(centre.x * world.ChunkWidth());
+    y = static_cast<float>((centre.y + 1) * world.ChunkHeight());
+    z = static_cast<float>(centre.z * world.ChunkWidth());
 }
 
 bool QueuesEmpty(const VoxelWorld& world) { return world.GenerationQueueSize() == 0 && world.RebuildQueueSize() == 0; }
 
 // Initialisation with pre-generation: chunk creation, terrain, visible lists.
 void BM_PreGenerate(benchmark::State& state) {
-    UseDefaults(static_cast<int>(state.range(0)), false);
+    const WorldSettings settings = Defaults(static_cast<int>(state.range(0)), false);
     for (auto _ : state) {
         VoxelWorld world;
-        benchmark::DoNotOptimize(world.Initialize(nullptr));
+        benchmark::DoNotOptimize(world.Initialize(settings, nullptr));
         state.PauseTiming();
         world.Shutdown();
         state.ResumeTiming();
@@ -51,13 +49,13 @@ BENCHMARK(BM_PreGenerate)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MinTim
 // worst and the median frame are the figures that matter. Arguments: the
 // generation method and renderFaces.
 void BM_StreamFrames(benchmark::State& state) {
-    UseDefaults(static_cast<int>(state.range(0)), true, state.range(1) != 0);
+    const WorldSettings settings = Defaults(static_cast<int>(state.range(0)), true, state.range(1) != 0);
     std::vector<double> frames;
     double worst = 0.0;
     for (auto _ : state) {
         state.PauseTiming();
         VoxelWorld world;
-        world.Initialize(nullptr);
+        world.Initialize(settings, nullptr);
         float x, y, z;
         StartPosition(world, x, y, z);
         state.ResumeTiming();
@@ -89,10 +87,9 @@ BENCHMARK(BM_StreamFrames)
 // The frame that walks into the next chunk: the window shift and the first
 // budget of regeneration; the remaining work is drained untimed.
 void BM_WindowShiftFrame(benchmark::State& state) {
-    UseDefaults(static_cast<int>(state.range(0)), false);
     VoxelWorld world;
-    world.Initialize(nullptr);
-    const float width = static_cast<float>(Config().chunkWidth);
+    world.Initialize(Defaults(static_cast<int>(state.range(0)), false), nullptr);
+    const float width = static_cast<float>(world.ChunkWidth());
     const ChunkKey centre = world.CentreChunk();
     const float home = (static_cast<float>(centre.x) + 0.5f) * width;
     const float z = (static_cast<float>(centre.z) + 0.5f) * width;

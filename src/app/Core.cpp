@@ -3,10 +3,8 @@
 #include <chrono>
 #include <cstdio>
 #include <utility>
-#include <vector>
 
 #include "app/FrameStatistics.h"
-#include "app/ScreenshotSaver.h"
 #include "app/WindowPlacement.h"
 #include "config/Settings.h"
 #include "graphics/GraphicsDevice.h"
@@ -14,9 +12,9 @@
 #include "input/InputState.h"
 #include "platform/ErrorMessage.h"
 #include "platform/Platform.h"
+#include "platform/Stopwatch.h"
 #include "player/Camera.h"
 #include "player/Player.h"
-#include "text/OverlayRegistry.h"
 #include "text/TextOverlay.h"
 #include "world/VoxelWorld.h"
 
@@ -27,8 +25,11 @@ constexpr int32_t kEscapeKey = 27;
 
 Core* g_core = nullptr;
 
-double MillisecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+DisplaySettings DisplaySettingsFrom(const TypedSettings& settings) {
+    return DisplaySettings{.width = settings.windowWidth,
+                           .height = settings.windowHeight,
+                           .fullscreen = settings.fullscreen,
+                           .vsync = settings.VSync};
 }
 
 template <typename T>
@@ -44,7 +45,7 @@ Core* CorePointer() { return g_core; }
 Core::Core(Platform* platform, RenderDeviceFactory createDevice, const RunOptions& options)
     : platform_(platform),
       createDevice_(std::move(createDevice)),
-      options_(options),
+      fixedDt_(options.fixedDt),
       windowCreated_(false),
       running_(true),
       mouseMoved_(false),
@@ -63,22 +64,17 @@ Core::Core(Platform* platform, RenderDeviceFactory createDevice, const RunOption
       worldMatrix_(Matrix4::Identity()),
       wireframe_(false),
       adapterLine_{},
-      frameNumber_(0),
       lastFrameSeconds_(0.0f),
-      replaying_(false),
-      screenshots_(nullptr),
-      screenshotRequested_(false) {
+      harness_(options),
+      statusCallback_(this, &Core::DebugLines) {
     Settings::Instance();
 }
 
-void Core::UseTrace(FrameTrace trace) { trace_ = std::move(trace); }
+void Core::UseTrace(FrameTrace trace) { harness_.UseTrace(std::move(trace)); }
 
-void Core::UseRecorder(InputRecorder recorder) { recorder_ = std::move(recorder); }
+void Core::UseRecorder(InputRecorder recorder) { harness_.UseRecorder(std::move(recorder)); }
 
-void Core::UseReplay(InputReplay replay) {
-    replay_ = std::move(replay);
-    replaying_ = true;
-}
+void Core::UseReplay(InputReplay replay) { harness_.UseReplay(std::move(replay)); }
 
 bool Core::Initialize() {
     g_core = this;
@@ -87,7 +83,6 @@ bool Core::Initialize() {
     }
     input_ = new Input();
     input_->Initialize(Settings::Instance());
-    screenshots_ = new ScreenshotSaver();
     timer_ = new FrameTimer();
     if (!StartFrameTimer()) {
         return false;
@@ -95,19 +90,19 @@ bool Core::Initialize() {
     fps_ = new FpsCounter();
     clock_ = new WorldClock(Config().timeScale, Config().startTime);
     graphics_ = new GraphicsDevice();
-    if (!graphics_->Initialize(createDevice_())) {
+    if (!graphics_->Initialize(createDevice_(), DisplaySettingsFrom(Config()))) {
         return false;
     }
     overlay_ = new TextOverlay();
-    if (!overlay_->Initialize(graphics_)) {
+    if (!overlay_->Initialize(graphics_, OverlaySettingsFrom(Config()))) {
         return false;
     }
     world_ = new VoxelWorld();
-    if (!world_->Initialize(graphics_->Device())) {
+    if (!world_->Initialize(WorldSettingsFrom(Config()), graphics_->Device())) {
         return false;
     }
     player_ = new Player();
-    if (!player_->Initialize(graphics_->Device(), world_)) {
+    if (!player_->Initialize(PlayerSettingsFrom(Config()), graphics_->Device(), world_)) {
         return false;
     }
     FormatAdapterLine();
@@ -164,8 +159,7 @@ void Core::FormatAdapterLine() {
 }
 
 void Core::RegisterStatusLines() {
-    static TSpecificCallback<Core> callback(this, &Core::DebugLines);
-    RegisterCallback(&callback);
+    RegisterCallback(&statusCallback_);
 
     struct FixedLine {
         uint32_t id;
@@ -193,6 +187,13 @@ void Core::RegisterStatusLines() {
 int Core::Run() {
     timer_->lastCount = platform_->PerformanceCounter();
     timer_->frameTime = 0.0f;
+    harness_.Start(HarnessTargets{.platform = platform_,
+                                  .device = graphics_->Device(),
+                                  .input = input_,
+                                  .player = player_,
+                                  .world = world_,
+                                  .windowCentreX = windowCentreX_,
+                                  .windowCentreY = windowCentreY_});
     int32_t exitCode = 0;
     while (running_) {
         Message message;
@@ -207,31 +208,24 @@ int Core::Run() {
         }
         RunFrame();
     }
-    SaveScreenshot();
-    FinishTrace();
-    FinishRecording();
-    PrintStatistics();
+    harness_.Finish();
     return exitCode;
 }
 
 void Core::RunFrame() {
-    ++frameNumber_;
-    ApplyReplayedInput();
+    harness_.BeginFrame(ReplaySink{.key = [this](const Message& message) { DispatchInput(message); },
+                                   .mouse = [this](int32_t dx, int32_t dy) { MoveMouseBy(dx, dy); }});
     ProcessInput();
+    FrameTimes times;
     const auto updateStart = std::chrono::steady_clock::now();
     Update();
-    const double updateMs = MillisecondsSince(updateStart);
+    times.updateMs = MillisecondsSince(updateStart);
+    times.seconds = lastFrameSeconds_;
     const auto renderStart = std::chrono::steady_clock::now();
-    // Screenshots read frames already presented: keep the ones they will read.
-    graphics_->Device()->KeepPresentedFrames(screenshotRequested_ || !options_.screenshotPath.empty());
+    harness_.BeforeRender();
     Render();
-    const double renderMs = MillisecondsSince(renderStart);
-    TakeRequestedScreenshot();
-    WriteTraceRow(lastFrameSeconds_, updateMs, renderMs);
-    if (options_.frames >= 0 && frameNumber_ >= options_.frames) {
-        platform_->PostQuit(0);
-        options_.frames = -1;  // quit once
-    }
+    times.renderMs = MillisecondsSince(renderStart);
+    harness_.EndFrame(times);
 }
 
 void Core::WindowProcedure(const Message& message) {
@@ -241,7 +235,7 @@ void Core::WindowProcedure(const Message& message) {
     }
     const bool keyboardOrMouse = message.type == Message::Type::KeyDown || message.type == Message::Type::KeyUp ||
                                  message.type == Message::Type::MouseMove;
-    if (replaying_ && keyboardOrMouse) {
+    if (harness_.IsReplaying() && keyboardOrMouse) {
         QuitOnEscape(message);  // recorded input stands in for the rest of the keyboard and the mouse
         return;
     }
@@ -256,36 +250,9 @@ void Core::QuitOnEscape(const Message& message) {
 
 void Core::DispatchInput(const Message& message) {
     QuitOnEscape(message);  // the Escape press is recorded as well
-    NoteScreenshotPress(message);
+    harness_.NoteKey(message);
     MessageHandler(message);
-    RecordInput(message);
-}
-
-// Asked before the press is recorded, which tells a new press from a repeat.
-void Core::NoteScreenshotPress(const Message& message) {
-    if (message.type == Message::Type::KeyDown && input_->IsScreenshotPress(message.virtualKey)) {
-        screenshotRequested_ = true;
-    }
-}
-
-void Core::RecordInput(const Message& message) {
-    if (!recorder_.IsOpen()) {
-        return;
-    }
-    const int64_t frame = frameNumber_ + 1;  // the next frame applies what the messages recorded
-    switch (message.type) {
-    case Message::Type::KeyDown:
-        recorder_.KeyDown(frame, message.virtualKey);
-        break;
-    case Message::Type::KeyUp:
-        recorder_.KeyUp(frame, message.virtualKey);
-        break;
-    case Message::Type::MouseMove:
-        recorder_.Mouse(frame, input_->CursorX() - windowCentreX_, input_->CursorY() - windowCentreY_);
-        break;
-    default:
-        break;
-    }
+    harness_.RecordInput(message);
 }
 
 void Core::MessageHandler(const Message& message) {
@@ -311,25 +278,10 @@ void Core::MessageHandler(const Message& message) {
     }
 }
 
-void Core::ApplyReplayedInput() {
-    if (!replaying_) {
-        return;
-    }
-    replay_.ForEachEventOf(frameNumber_, [this](const ReplayEvent& event) {
-        Message message;
-        switch (event.kind) {
-        case ReplayEvent::Kind::KeyDown:
-        case ReplayEvent::Kind::KeyUp:
-            message.type = event.kind == ReplayEvent::Kind::KeyDown ? Message::Type::KeyDown : Message::Type::KeyUp;
-            message.virtualKey = event.virtualKey;
-            DispatchInput(message);
-            break;
-        case ReplayEvent::Kind::Mouse:
-            input_->MouseMoved(windowCentreX_ + event.dx, windowCentreY_ + event.dy);
-            mouseMoved_ = true;
-            break;
-        }
-    });
+// A replayed mouse move: the cursor stood this far from the window centre.
+void Core::MoveMouseBy(int32_t dx, int32_t dy) {
+    input_->MouseMoved(windowCentreX_ + dx, windowCentreY_ + dy);
+    mouseMoved_ = true;
 }
 
 void Core::ProcessInput() {
@@ -341,7 +293,7 @@ void Core::ProcessInput() {
     }
     if (mouseMoved_) {
         player_->Look(input_->CursorX() - windowCentreX_, input_->CursorY() - windowCentreY_);
-        if (!replaying_) {
+        if (!harness_.IsReplaying()) {
             platform_->SetCursorPosition(windowCentreX_, windowCentreY_);
         }
         mouseMoved_ = false;
@@ -374,9 +326,9 @@ float Core::MeasureFrameTime() {
     const int64_t now = platform_->PerformanceCounter();
     timer_->frameTime = static_cast<float>(now - timer_->lastCount) / timer_->countsPerMs;
     timer_->lastCount = now;
-    if (options_.fixedDt > 0.0f) {
-        timer_->frameTime = options_.fixedDt * 1000.0f;
-        return options_.fixedDt;
+    if (fixedDt_ > 0.0f) {
+        timer_->frameTime = fixedDt_ * 1000.0f;
+        return fixedDt_;
     }
     return timer_->frameTime * 0.001f;
 }
@@ -432,83 +384,9 @@ short Core::DebugLines(OverlayLine* lines) {
     return 5;
 }
 
-void Core::WriteTraceRow(float seconds, double updateMs, double renderMs) {
-    if (!trace_.IsOpen()) {
-        return;
-    }
-    TraceRow row;
-    row.frame = frameNumber_;
-    row.dt = seconds;
-    row.updateMs = updateMs;
-    row.renderMs = renderMs;
-    const Vec3 position = player_->Position();
-    const Vec3 velocity = player_->Velocity();
-    row.position[0] = position.x;
-    row.position[1] = position.y;
-    row.position[2] = position.z;
-    row.velocity[0] = velocity.x;
-    row.velocity[1] = velocity.y;
-    row.velocity[2] = velocity.z;
-    row.onGround = player_->IsOnGround();
-    row.flying = player_->IsFlying();
-    row.collision = player_->HasCollision();
-    trace_.Write(row);
-}
-
-void Core::PrintStatistics() {
-    if (!options_.printStats) {
-        return;
-    }
-    OverlayLine line;
-    world_->FillStatisticsLine(&line);
-    std::printf("%s\n", line.text);
-    std::printf("triangles drawn %u\n", static_cast<unsigned>(world_->TrianglesDrawn()));
-}
-
-// A timestamped PNG in the working directory, written while the frames go on.
-void Core::TakeRequestedScreenshot() {
-    if (!screenshotRequested_) {
-        return;
-    }
-    screenshotRequested_ = false;
-    const auto now = std::chrono::system_clock::now();
-    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
-    CaptureFrame(ScreenshotFileName(std::chrono::system_clock::to_time_t(now), static_cast<int>(milliseconds.count())));
-}
-
-void Core::CaptureFrame(const std::string& path) {
-    std::vector<uint8_t> rgba;
-    uint32_t width = 0;
-    uint32_t height = 0;
-    if (!graphics_->Device()->ReadFrame(rgba, width, height)) {
-        ReportDiagnostic("could not save the screenshot %s: the last frame could not be read back", path.c_str());
-        return;
-    }
-    screenshots_->Save(path, std::move(rgba), width, height);
-}
-
-void Core::SaveScreenshot() {
-    if (options_.screenshotPath.empty() || graphics_ == nullptr || graphics_->Device() == nullptr) {
-        return;
-    }
-    CaptureFrame(options_.screenshotPath);
-    screenshots_->Wait();
-}
-
-void Core::FinishRecording() {
-    if (recorder_.IsOpen() && !recorder_.Finish(frameNumber_)) {
-        ReportDiagnostic("could not write the input record %s", options_.recordPath.c_str());
-    }
-}
-
-void Core::FinishTrace() {
-    if (trace_.IsOpen() && !trace_.Finish()) {
-        ReportDiagnostic("could not write the trace file %s", options_.tracePath.c_str());
-    }
-}
-
 void Core::Shutdown() {
-    DeleteAndNull(screenshots_);  // waits until every screenshot is written
+    harness_.WaitForScreenshots();
+    RemoveCallback(&statusCallback_);
     if (overlay_ != nullptr) {
         overlay_->Shutdown();
         DeleteAndNull(overlay_);

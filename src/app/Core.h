@@ -5,10 +5,9 @@
 #include <memory>
 
 #include "app/CommandLine.h"
-#include "app/FrameTrace.h"
-#include "app/InputRecorder.h"
-#include "app/InputReplay.h"
+#include "app/RunHarness.h"
 #include "graphics/Matrix.h"
+#include "text/OverlayRegistry.h"
 
 class Platform;
 class RenderDevice;
@@ -20,8 +19,6 @@ class GraphicsDevice;
 class TextOverlay;
 class VoxelWorld;
 class Player;
-class ScreenshotSaver;
-struct OverlayLine;
 
 // Measures the duration of each frame with the high-resolution counter.
 struct FrameTimer {
@@ -75,8 +72,7 @@ public:
 private:
     void QuitOnEscape(const Message& message);
     void DispatchInput(const Message& message);
-    void NoteScreenshotPress(const Message& message);
-    void RecordInput(const Message& message);
+    void MoveMouseBy(int32_t dx, int32_t dy);
     bool CreateMainWindow();
     void DestroyMainWindow();
     bool StartFrameTimer();
@@ -84,19 +80,11 @@ private:
     void RegisterStatusLines();
     float MeasureFrameTime();
     void RunFrame();
-    void ApplyReplayedInput();
     void ApplyFiredAction();
-    void WriteTraceRow(float seconds, double updateMs, double renderMs);
-    void TakeRequestedScreenshot();
-    void CaptureFrame(const std::string& path);
-    void SaveScreenshot();
-    void FinishTrace();  // the trace replaces an older one only after the run
-    void FinishRecording();
-    void PrintStatistics();
 
     Platform* platform_;
     RenderDeviceFactory createDevice_;
-    RunOptions options_;
+    float fixedDt_;  // seconds every frame takes; negative uses the timer
     bool windowCreated_;
     bool running_;
     bool mouseMoved_;
@@ -119,14 +107,9 @@ private:
     bool wireframe_;
     char adapterLine_[256];
 
-    int64_t frameNumber_;
     float lastFrameSeconds_;
-    InputReplay replay_;
-    bool replaying_;
-    FrameTrace trace_;
-    InputRecorder recorder_;
-    ScreenshotSaver* screenshots_;  // writes PNG files off the main thread
-    bool screenshotRequested_;      // the screenshot key went down since the last frame
+    RunHarness harness_;
+    TSpecificCallback<Core> statusCallback_;
 };
 
 // The one Core, for the window procedure; set by Initialize, cleared by Shutdown.

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <vector>
 
-#include "config/Settings.h"
 #include "platform/ErrorMessage.h"
 
 namespace {
@@ -55,7 +54,8 @@ GraphicsDevice::GraphicsDevice()
 
 GraphicsDevice::~GraphicsDevice() = default;
 
-bool GraphicsDevice::Initialize(std::unique_ptr<RenderDevice> backend) {
+bool GraphicsDevice::Initialize(std::unique_ptr<RenderDevice> backend, const DisplaySettings& display) {
+    display_ = display;
     device_ = std::move(backend);
     if (!device_) {
         return false;
@@ -103,21 +103,20 @@ bool GraphicsDevice::StoreAdapter(const AdapterInfo& adapter) {
     return true;
 }
 
-SwapChainDesc GraphicsDevice::SwapChainDescription(const std::vector<DisplayMode>& modes) {
-    const TypedSettings& settings = Config();
+SwapChainDesc GraphicsDevice::SwapChainDescription(const std::vector<DisplayMode>& modes) const {
     SwapChainDesc swapChain;
-    swapChain.width = settings.windowWidth;
-    swapChain.height = settings.windowHeight;
-    swapChain.windowed = !settings.fullscreen;
-    swapChain.vsync = settings.VSync;
+    swapChain.width = display_.width;
+    swapChain.height = display_.height;
+    swapChain.windowed = !display_.fullscreen;
+    swapChain.vsync = display_.vsync;
     swapChain.refreshNumerator = 0;
     swapChain.refreshDenominator = 1;
-    if (!settings.VSync) {
+    if (!display_.vsync) {
         return swapChain;
     }
     // Every exact match overwrites the previous one: the last one wins.
     for (const DisplayMode& mode : modes) {
-        if (mode.width == settings.windowWidth && mode.height == settings.windowHeight) {
+        if (mode.width == display_.width && mode.height == display_.height) {
             swapChain.refreshNumerator = mode.refreshNumerator;
             swapChain.refreshDenominator = mode.refreshDenominator;
         }
@@ -143,7 +142,7 @@ bool GraphicsDevice::CreateTargets() {
         return Fail("failed to create render target view");
     }
     renderTargetCreated_ = true;
-    if (!device_->CreateDepthBuffer(Config().windowWidth, Config().windowHeight)) {
+    if (!device_->CreateDepthBuffer(display_.width, display_.height)) {
         return Fail("failed to create depth buffer texture");
     }
     depthBufferCreated_ = true;
@@ -191,8 +190,8 @@ bool GraphicsDevice::CreateRasterizerStates() {
 
 bool GraphicsDevice::SetFullViewport() {
     viewport_ = Viewport{};
-    viewport_.width = static_cast<float>(Config().windowWidth);
-    viewport_.height = static_cast<float>(Config().windowHeight);
+    viewport_.width = static_cast<float>(display_.width);
+    viewport_.height = static_cast<float>(display_.height);
     viewport_.minDepth = 0.0f;
     viewport_.maxDepth = 1.0f;
     device_->SetViewport(viewport_);
@@ -236,7 +235,7 @@ void GraphicsDevice::BeginFrame(const float colour[4]) {
     device_->ClearDepth(1.0f);
 }
 
-void GraphicsDevice::EndFrame() { device_->Present(Config().VSync ? 1 : 0); }
+void GraphicsDevice::EndFrame() { device_->Present(display_.vsync ? 1 : 0); }
 
 void GraphicsDevice::SetRasterMode(RasterMode mode) {
     if (mode == currentRasterMode_) {

@@ -8,6 +8,14 @@
 
 enum class RasterMode : int { Solid = 1, Wireframe = 2 };
 
+// The swap chain's size and presentation.
+struct DisplaySettings {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool fullscreen = false;
+    bool vsync = false;  // present on the vertical blank, at the matching mode's rate
+};
+
 // Owns the render device with its swap chain, render target and depth buffer,
 // the depth-stencil, blend and rasterizer states and the viewport, and knows
 // the adapter's name and video memory.
@@ -18,7 +26,7 @@ public:
 
     // Takes ownership of the backend and starts it on the main window.
     // Shows its own message on failure.
-    bool Initialize(std::unique_ptr<RenderDevice> backend);
+    bool Initialize(std::unique_ptr<RenderDevice> backend, const DisplaySettings& display);
     void Shutdown();
 
     RenderDevice* Device() const { return device_.get(); }
@@ -33,7 +41,7 @@ public:
 private:
     bool QueryAdapter(AdapterInfo& adapter, std::vector<DisplayMode>& modes);
     bool StoreAdapter(const AdapterInfo& adapter);
-    static SwapChainDesc SwapChainDescription(const std::vector<DisplayMode>& modes);
+    SwapChainDesc SwapChainDescription(const std::vector<DisplayMode>& modes) const;
     bool CreateSwapChain(const SwapChainDesc& swapChain);
     bool CreateTargets();
     bool CreateDepthStencilStates();
@@ -41,6 +49,7 @@ private:
     bool CreateRasterizerStates();
     bool SetFullViewport();
 
+    DisplaySettings display_;
     bool overlayStatesActive_;
     int videoMemoryMb_;
     char adapterName_[128];

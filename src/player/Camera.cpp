@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "config/Settings.h"
 #include "platform/ErrorMessage.h"
 
 namespace {
@@ -73,8 +72,7 @@ void Camera::UpdateView() {
     view_ = LookTo(position_, focus - position_, rotatedUp);
 }
 
-void Camera::BuildProjection() {
-    const TypedSettings& config = Config();
+void Camera::BuildProjection(const ViewSettings& config) {
     const float fovY = config.fieldOfView * kDegreesToRadians;
     const float width = static_cast<float>(config.windowWidth);
     const float height = static_cast<float>(config.windowHeight);

@@ -2,6 +2,7 @@
 
 #include "graphics/Matrix.h"
 #include "graphics/RenderDevice.h"
+#include "player/PlayerSettings.h"
 
 // The eye of the player: turns a position and two view angles into the axes
 // that movement uses and the left-handed view, perspective and orthographic
@@ -17,8 +18,8 @@ public:
 
     // Recomputes the axes and the view from yaw, pitch and position.
     void UpdateView();
-    // Builds both projections from the window and view-distance settings.
-    void BuildProjection();
+    // Builds both projections from the window size and view distances.
+    void BuildProjection(const ViewSettings& view);
     // Fills and binds the constant buffer.
     void Upload(RenderDevice& device);
 

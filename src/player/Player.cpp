@@ -1,6 +1,5 @@
 #include "player/Player.h"
 
-#include "config/Settings.h"
 #include "input/InputState.h"
 #include "player/Camera.h"
 #include "world/VoxelWorld.h"
@@ -50,13 +49,13 @@ Player::Player()
 
 Player::~Player() = default;
 
-bool Player::Initialize(RenderDevice* device, VoxelWorld* world) {
-    const TypedSettings& config = Config();
+bool Player::Initialize(const PlayerSettings& config, RenderDevice* device, VoxelWorld* world) {
     world_ = world;
 
     const ChunkKey centre = world_->CentreChunk();
-    position_ = {static_cast<float>(centre.x * config.chunkWidth), static_cast<float>((centre.y + 1) * config.chunkHeight),
-                 static_cast<float>(centre.z * config.chunkWidth)};
+    const int32_t width = world_->ChunkWidth();
+    position_ = {static_cast<float>(centre.x * width), static_cast<float>((centre.y + 1) * world_->ChunkHeight()),
+                 static_cast<float>(centre.z * width)};
     velocity_ = {0.0f, -1.0f, 0.0f};
     halfVoxel_ = config.voxelSize * 0.5f;
     box_.PlaceAround(position_);
@@ -69,7 +68,7 @@ bool Player::Initialize(RenderDevice* device, VoxelWorld* world) {
     camera_->UpdateView();
     camera_->SetYaw(0.0f);
     camera_->SetPitch(0.0f);
-    camera_->BuildProjection();
+    camera_->BuildProjection(config.view);
 
     if (config.instantStart) {
         ToggleFlight();

@@ -5,6 +5,7 @@
 
 #include "graphics/Matrix.h"
 #include "player/CollisionBox.h"
+#include "player/PlayerSettings.h"
 
 class Camera;
 class RenderDevice;
@@ -33,7 +34,7 @@ public:
 
     // Places the player over the world's centre chunk and builds the camera.
     // Without a device the camera gets no constant buffer (logic-only use).
-    bool Initialize(RenderDevice* device, VoxelWorld* world);
+    bool Initialize(const PlayerSettings& settings, RenderDevice* device, VoxelWorld* world);
 
     void Update(float dt);
     void SetIntents(bool forward, bool backward, bool left, bool right, bool up, bool down);

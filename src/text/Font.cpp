@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "config/Settings.h"
+#include "config/Settings.h"  // NativePath
 #include "graphics/DDSTextureLoader.h"
 #include "platform/ErrorMessage.h"
 #include "platform/Files.h"
@@ -51,16 +51,16 @@ Font::Font() : height_(16.0f), glyphs_(nullptr), textureView_() {}
 
 Font::~Font() = default;
 
-bool Font::Initialize(RenderDevice& device) {
-    height_ = Config().fontSize;
-    const std::string& imagePath = Config().fontImageFilename;
+bool Font::Initialize(RenderDevice& device, const FontFiles& files) {
+    height_ = files.size;
+    const std::string& imagePath = files.imageFilename;
     NativeString textureName;
     if (!TextureFileName(imagePath, textureName)) {
         ReportDiagnostic("fontImageFilename %s is longer than %d characters", imagePath.c_str(),
                          static_cast<int>(kMaximumImagePathLength));
         return false;
     }
-    if (!ReadFontInfo()) {
+    if (!ReadFontInfo(files.infoFilename)) {
         return false;
     }
     if (textureView_) {
@@ -75,9 +75,9 @@ bool Font::Initialize(RenderDevice& device) {
     return true;
 }
 
-bool Font::ReadFontInfo() {
+bool Font::ReadFontInfo(const std::string& infoFilename) {
     glyphs_.reset(new Glyph[kGlyphCount]());
-    const std::string path = NativePath(Config().fontInfoFilename);
+    const std::string path = NativePath(infoFilename);
     std::ifstream in(path);
     if (!IsRegularFile(path) || !in) {
         ReportDiagnostic("cannot open the font info file %s (fontInfoFilename): %s (working directory %s)",

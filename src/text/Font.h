@@ -2,8 +2,10 @@
 
 #include <iosfwd>
 #include <memory>
+#include <string>
 
 #include "graphics/RenderDevice.h"
+#include "text/TextSettings.h"
 
 // One vertex of a glyph quad: screen-centred pixel position and texture
 // coordinates (20 bytes).
@@ -35,8 +37,8 @@ public:
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
 
-    bool Initialize(RenderDevice& device);
-    bool ReadFontInfo();
+    bool Initialize(RenderDevice& device, const FontFiles& files);
+    bool ReadFontInfo(const std::string& infoFilename);
     // The 95 glyph records of a font info text: each record skips its code
     // and its character (each ended by one space), then reads left, right and
     // width. Glyphs a short or malformed text does not reach stay zero.

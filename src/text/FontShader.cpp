@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "config/Settings.h"
 #include "graphics/Matrix.h"
 #include "graphics/ShaderLoader.h"
 #include "platform/ErrorMessage.h"
@@ -24,12 +23,12 @@ bool CreateDynamicConstantBuffer(RenderDevice& device, uint32_t byteWidth, Buffe
 FontShader::FontShader()
     : vertexShader_(), pixelShader_(), inputLayout_(), colourBuffer_(), matrixBuffer_(), sampler_() {}
 
-bool FontShader::Initialize(RenderDevice& device) {
+bool FontShader::Initialize(RenderDevice& device, const std::string& shaderName) {
     if (!CreateConstantBuffers(device)) {
         ShowErrorMessage("failed to create matrices buffer");
         return false;
     }
-    if (!LoadShaders(device)) {
+    if (!LoadShaders(device, shaderName)) {
         return false;
     }
     SamplerDesc samplerDesc;
@@ -47,7 +46,7 @@ bool FontShader::CreateConstantBuffers(RenderDevice& device) {
            CreateDynamicConstantBuffer(device, kMatrixBufferSize, matrixBuffer_);
 }
 
-bool FontShader::LoadShaders(RenderDevice& device) {
+bool FontShader::LoadShaders(RenderDevice& device, const std::string& shaderName) {
     InputElement elements[2];
     elements[0].semanticName = "POSITION";
     elements[0].format = Format::R32G32B32_Float;
@@ -57,7 +56,7 @@ bool FontShader::LoadShaders(RenderDevice& device) {
     elements[1].alignedByteOffset = kAppendAligned;
 
     ShaderPair pair;
-    switch (LoadShaderPair(device, Config().fontShaderName, elements, 2, pair)) {
+    switch (LoadShaderPair(device, shaderName, elements, 2, pair)) {
         case ShaderPairResult::VertexShaderUnreadable:
             ShowErrorMessage("failed to read Font VertexShader");
             return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "graphics/RenderDevice.h"
 
 struct Matrix4;
@@ -21,7 +23,7 @@ public:
     FontShader();
 
     // Shows its own message on failure.
-    bool Initialize(RenderDevice& device);
+    bool Initialize(RenderDevice& device, const std::string& shaderName);
     void Shutdown(RenderDevice& device);
 
     // Once per frame: writes baseViewᵀ × ortho into the matrix buffer and
@@ -33,7 +35,7 @@ public:
 
 private:
     bool CreateConstantBuffers(RenderDevice& device);
-    bool LoadShaders(RenderDevice& device);
+    bool LoadShaders(RenderDevice& device, const std::string& shaderName);
 
     ShaderHandle vertexShader_;
     ShaderHandle pixelShader_;

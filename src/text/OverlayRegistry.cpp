@@ -15,6 +15,8 @@ std::deque<OverlayLine>& LineQueue() {
 
 void RegisterCallback(TCallback* callback) { CallbackList().push_back(callback); }
 
+void RemoveCallback(TCallback* callback) { std::erase(CallbackList(), callback); }
+
 void QueueLine(const OverlayLine& line) { LineQueue().push_back(line); }
 
 const std::vector<TCallback*>& RegisteredCallbacks() { return CallbackList(); }

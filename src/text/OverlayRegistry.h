@@ -37,4 +37,6 @@ private:
 // The process-wide registry: callbacks in registration order (not owned) and
 // a first-in first-out queue of lines.
 void RegisterCallback(TCallback* callback);
+// Forgets a callback; its owner calls this before the callback goes away.
+void RemoveCallback(TCallback* callback);
 void QueueLine(const OverlayLine& line);

@@ -18,21 +18,21 @@ TextEngine::~TextEngine() {
     delete font_;
 }
 
-bool TextEngine::Initialize(GraphicsDevice* graphics, int screenWidth, int screenHeight) {
-    return Initialize(*graphics->Device(), screenWidth, screenHeight);
+bool TextEngine::Initialize(GraphicsDevice* graphics, int screenWidth, int screenHeight, const FontFiles& font) {
+    return Initialize(*graphics->Device(), screenWidth, screenHeight, font);
 }
 
-bool TextEngine::Initialize(RenderDevice& device, int screenWidth, int screenHeight) {
+bool TextEngine::Initialize(RenderDevice& device, int screenWidth, int screenHeight, const FontFiles& font) {
     Shutdown(device);  // what an earlier start made, failed or not
     screenWidth_ = screenWidth;
     screenHeight_ = screenHeight;
     baseView_ = Matrix4::Identity();
     font_ = new Font();
-    if (!font_->Initialize(device)) {
+    if (!font_->Initialize(device, font)) {
         return false;
     }
     fontShader_ = new FontShader();
-    return fontShader_->Initialize(device);
+    return fontShader_->Initialize(device, font.shaderName);
 }
 
 void TextEngine::SetText(GraphicsDevice* graphics, const OverlayLine& line) { SetText(*graphics->Device(), line); }

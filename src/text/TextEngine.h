@@ -6,6 +6,7 @@
 
 #include "graphics/Matrix.h"
 #include "graphics/RenderDevice.h"
+#include "text/TextSettings.h"
 
 class Font;
 class FontShader;
@@ -36,8 +37,8 @@ public:
     TextEngine(const TextEngine&) = delete;
     TextEngine& operator=(const TextEngine&) = delete;
 
-    bool Initialize(GraphicsDevice* graphics, int screenWidth, int screenHeight);
-    bool Initialize(RenderDevice& device, int screenWidth, int screenHeight);
+    bool Initialize(GraphicsDevice* graphics, int screenWidth, int screenHeight, const FontFiles& font);
+    bool Initialize(RenderDevice& device, int screenWidth, int screenHeight, const FontFiles& font);
     void SetText(GraphicsDevice* graphics, const OverlayLine& line);
     void SetText(RenderDevice& device, const OverlayLine& line);
     // The world matrix is accepted for symmetry with the scene and not used.

@@ -1,6 +1,5 @@
 #include "text/TextOverlay.h"
 
-#include "config/Settings.h"
 #include "graphics/GraphicsDevice.h"
 #include "input/InputState.h"
 #include "platform/ErrorMessage.h"
@@ -12,14 +11,14 @@ TextOverlay::TextOverlay()
 
 TextOverlay::~TextOverlay() { delete textEngine_; }
 
-bool TextOverlay::Initialize(GraphicsDevice* graphics) {
+bool TextOverlay::Initialize(GraphicsDevice* graphics, const OverlaySettings& settings) {
     Shutdown();  // the engine of an earlier start, failed or not
     graphics_ = graphics;
-    refreshInterval_ = Config().GUIUpdate;
-    screenWidth_ = static_cast<int>(Config().windowWidth);
-    screenHeight_ = static_cast<int>(Config().windowHeight);
+    refreshInterval_ = settings.refreshInterval;
+    screenWidth_ = static_cast<int>(settings.screenWidth);
+    screenHeight_ = static_cast<int>(settings.screenHeight);
     textEngine_ = new TextEngine();
-    if (!textEngine_->Initialize(graphics, screenWidth_, screenHeight_)) {
+    if (!textEngine_->Initialize(graphics, screenWidth_, screenHeight_, settings.font)) {
         ShowErrorMessage("failed to initialize TextEngine");
         return false;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/TextSettings.h"
+
 struct Matrix4;
 class GraphicsDevice;
 class TextEngine;
@@ -16,7 +18,7 @@ public:
     TextOverlay(const TextOverlay&) = delete;
     TextOverlay& operator=(const TextOverlay&) = delete;
 
-    bool Initialize(GraphicsDevice* graphics);
+    bool Initialize(GraphicsDevice* graphics, const OverlaySettings& settings);
     // Adds a frame time; true once GUIUpdate seconds have gathered since the
     // last refresh, when the caller is to call Update.
     bool AddElapsed(float seconds);

@@ -1,5 +1,4 @@
 // The two budgeted work queues and the moving window of chunks.
-#include "config/Settings.h"
 #include "world/Chunk.h"
 #include "world/TerrainGenerator.h"
 #include "world/VoxelWorld.h"
@@ -8,8 +7,8 @@ namespace {
 constexpr int32_t kCavesMethod = 2;
 }  // namespace
 
-int32_t VoxelWorld::Generate(TerrainGenerator& generator, Chunk* chunk, int32_t budget) {
-    return Config().mapGenerationMethod == kCavesMethod ? generator.GenerateCaves(chunk, budget)
+int32_t VoxelWorld::Generate(TerrainGenerator& generator, Chunk* chunk, int32_t budget) const {
+    return settings_.mapGenerationMethod == kCavesMethod ? generator.GenerateCaves(chunk, budget)
                                                         : generator.GenerateHeightmap(chunk, budget);
 }
 
@@ -20,7 +19,7 @@ void VoxelWorld::Update(float x, float y, float z) {
     lastPosition_ = Vec3{x, y, z};
     UpdateChunkWindow();
     if (!generationQueue_.empty()) {
-        const int32_t loadSpeed = Config().loadSpeed;
+        const int32_t loadSpeed = settings_.loadSpeed;
         if (loadSpeed > 0) {
             RunGeneration(loadSpeed);
         }
@@ -28,7 +27,7 @@ void VoxelWorld::Update(float x, float y, float z) {
             EnqueueDirtyChunks();
         }
     }
-    const int32_t updateSpeed = Config().updateSpeed;
+    const int32_t updateSpeed = settings_.updateSpeed;
     if (!rebuildQueue_.empty() && updateSpeed > 0) {
         RunRebuilds(updateSpeed);
     }

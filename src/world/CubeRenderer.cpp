@@ -4,7 +4,6 @@
 #include <cstring>
 #include <limits>
 
-#include "config/Settings.h"
 #include "graphics/Matrix.h"
 #include "graphics/ShaderLoader.h"
 #include "platform/ErrorMessage.h"
@@ -90,7 +89,7 @@ CubeRenderer::CubeRenderer()
       faceDraws_() {}
 
 bool CubeRenderer::CreateMesh(RenderDevice& device) {
-    BuildCubeVertices(Config().voxelSize, mesh_);
+    BuildCubeVertices(look_.voxelSize, mesh_);
     if (!CreateOrReport(device, BufferDesc{sizeof mesh_, Usage::Default, BindFlag::VertexBuffer, false}, mesh_,
                         vertexBuffer_, "failed to create vertex buffer")) {
         return false;
@@ -102,7 +101,7 @@ bool CubeRenderer::CreateMesh(RenderDevice& device) {
 
 bool CubeRenderer::CreateShaders(RenderDevice& device) {
     ShaderPair pair;
-    const ShaderPairResult result = LoadShaderPair(device, Config().cubeShaderName, kCubeLayout, 3, pair);
+    const ShaderPairResult result = LoadShaderPair(device, look_.shaderName, kCubeLayout, 3, pair);
     if (result == ShaderPairResult::VertexShaderUnreadable) {
         ShowErrorMessage("failed to read Vertex Shader");
         return false;
@@ -117,8 +116,9 @@ bool CubeRenderer::CreateShaders(RenderDevice& device) {
     return true;
 }
 
-bool CubeRenderer::Initialize(RenderDevice* device, uint32_t capacity) {
+bool CubeRenderer::Initialize(RenderDevice* device, uint32_t capacity, const CubeLook& look) {
     device_ = device;
+    look_ = look;
     if (!CreateMesh(*device)) {
         return false;
     }
@@ -202,7 +202,7 @@ bool CubeRenderer::UploadInstances(RenderDevice& device, uint32_t count, const C
 }
 
 bool CubeRenderer::InitializeFaces(RenderDevice& device) {
-    if (!LoadInputLayout(device, Config().cubeShaderName, kFaceLayout, 3, faceLayout_)) {
+    if (!LoadInputLayout(device, look_.shaderName, kFaceLayout, 3, faceLayout_)) {
         ShowErrorMessage("failed to read Vertex Shader");
         return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "graphics/RenderDevice.h"
@@ -13,6 +14,13 @@ struct Matrix4;
 struct FaceLists {
     const CubeInstance* cubes[6] = {};
     uint32_t counts[6] = {};
+};
+
+// How the cubes look: the edge length of the mesh and the shader pair
+// ("<shaderName>_VS.cso", "<shaderName>_PS.cso") that draws them.
+struct CubeLook {
+    float voxelSize = 1.0f;
+    std::string shaderName;
 };
 
 // One corner of the cube mesh; face f has the corners 4f to 4f + 3.
@@ -30,7 +38,7 @@ public:
 
     // Capacity is the largest instance count one upload may carry. Shows its
     // message and returns false on the first failure.
-    bool Initialize(RenderDevice* device, uint32_t capacity);
+    bool Initialize(RenderDevice* device, uint32_t capacity, const CubeLook& look);
     void Shutdown();
 
     // Uploads world, view, projection and view x world x projection, each
@@ -59,6 +67,7 @@ private:
     bool CreateShaders(RenderDevice& device);
 
     RenderDevice* device_;
+    CubeLook look_;
     uint32_t instanceCount_;
     uint32_t capacity_;
     CubeMeshVertex mesh_[24];  // the cube mesh: four corners per face

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "config/Settings.h"
 #include "world/Chunk.h"
 #include "world/TerrainGenerator.h"
 #include "world/VoxelWorld.h"
@@ -59,7 +58,7 @@ void VoxelWorld::GenerateInParallel(unsigned threads) {
         job.chunk->DeferNeighbourMarks();
     }
     std::atomic<size_t> next{0};
-    const std::string seed = Config().mapSeed;
+    const std::string& seed = settings_.mapSeed;
     RunOnThreads(threads, [&] {
         TerrainGenerator generator;
         generator.Initialize(seed, chunkWidth_, chunkHeight_);

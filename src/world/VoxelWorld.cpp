@@ -1,6 +1,5 @@
 #include "world/VoxelWorld.h"
 
-#include "config/Settings.h"
 #include "world/Chunk.h"
 #include "world/CubeRenderer.h"
 #include "world/Frustum.h"
@@ -28,37 +27,39 @@ VoxelWorld::VoxelWorld()
       renderFaces_(false),
       frustum_(nullptr),
       renderer_(nullptr),
-      generator_(nullptr) {}
+      generator_(nullptr),
+      statisticsCallback_(this, &VoxelWorld::FillStatisticsLine) {}
 
 VoxelWorld::~VoxelWorld() { Shutdown(); }
 
-bool VoxelWorld::Initialize(RenderDevice* device) {
-    if (!ValidateWorldSettings(Config())) {
+bool VoxelWorld::Initialize(const WorldSettings& settings, RenderDevice* device) {
+    settings_ = settings;
+    if (!ValidateWorldSettings(settings_)) {
         return false;
     }
     ComputeCounts();
     BuildWorld();
     frustum_ = new Frustum();
     generator_ = new TerrainGenerator();
-    generator_->Initialize(Config().mapSeed, chunkWidth_, chunkHeight_);
+    generator_->Initialize(settings_.mapSeed, chunkWidth_, chunkHeight_);
     if (device != nullptr) {
         renderer_ = new CubeRenderer();
-        if (!renderer_->Initialize(device, blocksPerChunk_)) {
+        if (!renderer_->Initialize(device, blocksPerChunk_, CubeLook{settings_.voxelSize, settings_.cubeShaderName})) {
             return false;
         }
         if (renderFaces_ && !renderer_->InitializeFaces(*device)) {
             return false;
         }
     }
-    if (!Config().instantStart) {
+    if (!settings_.instantStart) {
         PreGenerateInParallel(HardwareThreads());
     }
-    RegisterStatisticsLine();
+    RegisterCallback(&statisticsCallback_);
     return true;
 }
 
 void VoxelWorld::ComputeCounts() {
-    const TypedSettings& settings = Config();
+    const WorldSettings& settings = settings_;
     chunkWidth_ = settings.chunkWidth;
     chunkHeight_ = settings.chunkHeight;
     worldHeight_ = static_cast<uint32_t>(settings.chunkHeight);
@@ -124,6 +125,7 @@ void VoxelWorld::LinkNeighbours() {
 }
 
 void VoxelWorld::Shutdown() {
+    RemoveCallback(&statisticsCallback_);
     for (auto& entry : chunks_) {
         entry.second->Shutdown();
         delete entry.second;

@@ -7,14 +7,15 @@
 #include <vector>
 
 #include "graphics/Matrix.h"
+#include "text/OverlayRegistry.h"
 #include "world/WorldCoordinates.h"
+#include "world/WorldSettings.h"
 
 class Chunk;
 class CubeRenderer;
 class Frustum;
 class RenderDevice;
 class TerrainGenerator;
-struct OverlayLine;
 
 // The landscape: a fixed set of chunks covering a square window of the
 // endless block space around the player, the terrain generator that fills
@@ -30,7 +31,7 @@ public:
     // cube renderer; pre-generates the world unless instantStart is set.
     // A null device skips the renderer only. Shows its message and returns
     // false on bad settings or a failed renderer start.
-    bool Initialize(RenderDevice* device);
+    bool Initialize(const WorldSettings& settings, RenderDevice* device);
     void Shutdown();
 
     // Once per frame with the player's position: moves the window, then
@@ -42,6 +43,10 @@ public:
     bool IsBlockSolid(int32_t x, int32_t y, int32_t z) const;
 
     ChunkKey CentreChunk() const { return centre_; }
+    int32_t ChunkWidth() const { return chunkWidth_; }
+    int32_t ChunkHeight() const { return chunkHeight_; }
+    // Every chunk of the window generated and its visible cubes listed.
+    bool IsComplete() const { return generationQueue_.empty() && rebuildQueue_.empty(); }
     Chunk* FindChunk(const ChunkKey& slot);
     const Chunk* FindChunk(const ChunkKey& slot) const;
     // Every chunk by slot, in key order.
@@ -85,7 +90,7 @@ private:
     // from the queue once the job has ended.
     int32_t GenerateFront(int32_t budget);
     // One call of the generation method that mapGenerationMethod selects.
-    static int32_t Generate(TerrainGenerator& generator, Chunk* chunk, int32_t budget);
+    int32_t Generate(TerrainGenerator& generator, Chunk* chunk, int32_t budget) const;
     int32_t RebuildFront(int32_t budget);
     void RunGeneration(int32_t budget);
     void RunRebuilds(int32_t budget);
@@ -94,8 +99,8 @@ private:
     void DrawChunkFaces(RenderDevice& device, const Chunk& chunk, const Vec3& eye);
     void GenerateInParallel(unsigned threads);
     void RebuildInParallel(unsigned threads);
-    void RegisterStatisticsLine();
 
+    WorldSettings settings_;
     int32_t chunksX_;
     int32_t chunksY_;
     int32_t chunksZ_;
@@ -120,4 +125,5 @@ private:
     Frustum* frustum_;
     CubeRenderer* renderer_;
     TerrainGenerator* generator_;
+    TSpecificCallback<VoxelWorld> statisticsCallback_;
 };

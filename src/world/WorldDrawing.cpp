@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "config/Settings.h"
 #include "text/OverlayRegistry.h"
 #include "world/Chunk.h"
 #include "world/CubeRenderer.h"
@@ -128,7 +127,7 @@ void VoxelWorld::DrawChunkCubes(RenderDevice& device, const Chunk& chunk) {
 
 // One draw per face direction, of the faces turned towards the eye.
 void VoxelWorld::DrawChunkFaces(RenderDevice& device, const Chunk& chunk, const Vec3& eye) {
-    trianglesDrawn_ += kTrianglesPerFace * renderer_->AddFaces(device, FacesTowardsEye(chunk, eye, Config().voxelSize));
+    trianglesDrawn_ += kTrianglesPerFace * renderer_->AddFaces(device, FacesTowardsEye(chunk, eye, settings_.voxelSize));
 }
 
 short VoxelWorld::FillStatisticsLine(OverlayLine* lines) {
@@ -140,10 +139,4 @@ short VoxelWorld::FillStatisticsLine(OverlayLine* lines) {
     line.x = kStatisticsLineX;
     line.y = kStatisticsLineY;
     return 1;
-}
-
-// One callback object for the process, bound to the first world registered.
-void VoxelWorld::RegisterStatisticsLine() {
-    static TSpecificCallback<VoxelWorld> callback(this, &VoxelWorld::FillStatisticsLine);
-    RegisterCallback(&callback);
 }

@@ -10,15 +10,32 @@ constexpr uint64_t kMaxChunkBlocks = 1ull << 31;
 bool IsPositiveMultipleOf8(int32_t value) { return value > 0 && value % 8 == 0; }
 }  // namespace
 
+WorldSettings WorldSettingsFrom(const TypedSettings& settings) {
+    WorldSettings world;
+    world.chunkWidth = settings.chunkWidth;
+    world.chunkHeight = settings.chunkHeight;
+    world.terrainWidth = settings.terrainWidth;
+    world.mapSeed = settings.mapSeed;
+    world.mapGenerationMethod = settings.mapGenerationMethod;
+    world.infiniteTerrain = settings.infiniteTerrain;
+    world.instantStart = settings.instantStart;
+    world.renderFaces = settings.renderFaces;
+    world.loadSpeed = settings.loadSpeed;
+    world.updateSpeed = settings.updateSpeed;
+    world.voxelSize = settings.voxelSize;
+    world.cubeShaderName = settings.cubeShaderName;
+    return world;
+}
+
 // Saturates instead of wrapping round: the product may not fit in 64 bits.
-uint64_t BlockStorageBytes(const TypedSettings& settings) {
+uint64_t BlockStorageBytes(const WorldSettings& settings) {
     const uint64_t side = settings.terrainWidth;
     const uint64_t height = static_cast<uint64_t>(settings.chunkHeight);
     const uint64_t area = side * side;
     return area > UINT64_MAX / height ? UINT64_MAX : area * height;
 }
 
-bool BlockStorageFits(const TypedSettings& settings, uint64_t memoryBytes) {
+bool BlockStorageFits(const WorldSettings& settings, uint64_t memoryBytes) {
     const uint64_t width = static_cast<uint64_t>(settings.chunkWidth);
     const uint64_t layer = width * width;  // below 2^62, as each factor is below 2^31
     if (layer >= kMaxChunkBlocks || layer * static_cast<uint64_t>(settings.chunkHeight) >= kMaxChunkBlocks) {
@@ -27,7 +44,7 @@ bool BlockStorageFits(const TypedSettings& settings, uint64_t memoryBytes) {
     return memoryBytes == 0 || BlockStorageBytes(settings) <= memoryBytes;
 }
 
-bool ValidateWorldSettings(const TypedSettings& settings) {
+bool ValidateWorldSettings(const WorldSettings& settings) {
     if (!IsPositiveMultipleOf8(settings.chunkWidth)) {
         ShowErrorMessage("chunkWidth must be a positive multiple of 8");
         return false;

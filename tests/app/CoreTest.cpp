@@ -194,6 +194,22 @@ TEST_F(CoreTest, GoodStartShowsTheWindowLastAndQueuesTheStartUpLines) {
     fullscreen.Shutdown();
 }
 
+// Each start registers the core's and the world's callbacks and each shutdown removes them: a second core never
+// reaches into the first one when its overlay refreshes.
+TEST_F(CoreTest, CallbacksLiveFromStartToShutdownOfTheirCore) {
+    Config().GUIUpdate = 0.0f;  // a refresh every frame
+    for (int run = 0; run < 2; ++run) {
+        RunOptions options;
+        options.frames = 2;
+        auto core = std::make_unique<Core>(&platform, platform.DeviceFactory(), options);
+        ASSERT_TRUE(core->Initialize());
+        EXPECT_EQ(RegisteredCallbacks().size(), 2u) << run;
+        EXPECT_EQ(core->Run(), 0);
+        core->Shutdown();
+        EXPECT_TRUE(RegisteredCallbacks().empty()) << run;
+    }
+}
+
 // Escape's quit request comes after the five waiting moves and the press, so no frame ran at all.
 TEST_F(CoreTest, MessagesAreDrainedBeforeFramesEscapeQuitsWithZeroAndFramesEndTheRun) {
     for (const int64_t frames : {int64_t{-1}, int64_t{3}}) {  // -1: run until Escape

@@ -40,26 +40,21 @@ protected:
     }
     void SetUp() override {
         if (window_ == nullptr) GTEST_SKIP() << "no display for an OpenGL window";
-        Config() = TypedSettings{};
-        Config().windowWidth = kWidth;
-        Config().windowHeight = kHeight;
-        Config().VSync = Config().fullscreen = false;
-        Config().cubeShaderName = VOXMERE_SHADER_DIR "/Cube";
-        ASSERT_TRUE(graphics_.Initialize(std::make_unique<GlRenderDevice>(window_)));
+        ASSERT_TRUE(graphics_.Initialize(std::make_unique<GlRenderDevice>(window_),
+                                         DisplaySettings{.width = kWidth, .height = kHeight}));
         device_ = graphics_.Device();
         device_->KeepPresentedFrames(true);
-        ASSERT_TRUE(cubes_.Initialize(device_, 16));
+        ASSERT_TRUE(cubes_.Initialize(device_, 16, CubeLook{.shaderName = VOXMERE_SHADER_DIR "/Cube"}));
     }
     void TearDown() override {
         if (device_ == nullptr) return;
         cubes_.Shutdown();
         graphics_.Shutdown();
-        Config() = TypedSettings{};
     }
     // Clears to the sky, draws the cubes as the camera sees them and reads the frame back.
     std::vector<uint8_t> Frame(const std::vector<CubeInstance>& positions) {
         camera_.UpdateView();
-        camera_.BuildProjection();
+        camera_.BuildProjection(ViewSettings{.windowWidth = kWidth, .windowHeight = kHeight});
         graphics_.BeginFrame(kSky);
         cubes_.SetMatrices(*device_, Matrix4::Identity(), camera_.View(), camera_.Projection());
         cubes_.Bind(*device_);
@@ -101,9 +96,8 @@ TEST_F(GlRenderDeviceTest, NearerCubeHidesTheOneBehindIt) {
 
 // A half-transparent red font quad over the whole sky: 0.5 red + (1 - 0.5) sky.
 TEST_F(GlRenderDeviceTest, FontQuadBlendsItsPremultipliedColourOverTheScene) {
-    Config().fontShaderName = VOXMERE_SHADER_DIR "/Font";
     FontShader shader;
-    ASSERT_TRUE(shader.Initialize(*device_));
+    ASSERT_TRUE(shader.Initialize(*device_, VOXMERE_SHADER_DIR "/Font"));
     const uint8_t white[4] = {255, 255, 255, 255};
     const SubresourceData texel = {white, 4, 4};
     TextureViewHandle texture;

@@ -15,17 +15,16 @@ using Calls = std::vector<std::string>;
 
 class GraphicsDeviceTest : public ::testing::Test {
 protected:
-    GraphicsDeviceTest() { Config() = TypedSettings{}; }
-    ~GraphicsDeviceTest() override { Config() = TypedSettings{}; }
 
     // Starts `graphics` on a fresh recording device set up by `prepare`.
     bool Start(GraphicsDevice& graphics, const std::function<void(RecordingDevice&)>& prepare = {}) {
         auto device = std::make_unique<RecordingDevice>();
         recording = device.get();
         if (prepare) prepare(*device);
-        return graphics.Initialize(std::move(device));
+        return graphics.Initialize(std::move(device), display);
     }
 
+    DisplaySettings display{.width = 1280, .height = 720, .fullscreen = true, .vsync = true};
     GraphicsDevice graphics_;
     RecordingDevice* recording = nullptr;
     MessageCapture messages_;
@@ -72,10 +71,10 @@ TEST_F(GraphicsDeviceTest, StartsSwitchesStatesAndShutsDownInOrder) {
 TEST_F(GraphicsDeviceTest, AdapterValuesAndSwapChainRate) {
     const std::vector<DisplayMode> modes = {{1280, 720, 60000, 1001}, {1920, 1080, 144, 1}, {1280, 720, 60, 1},
                                             {1280, 720, 75, 1},       {1280, 1024, 85, 1},  {720, 1280, 120, 1}};
-    Config().fullscreen = false;
+    display.fullscreen = false;
     for (auto [memory, megabytes, vsync] : {std::tuple{3ull * 1024 * 1024 - 1, 2, true}, {1ull << 31, 2048, false}}) {
         const uint64_t bytes = memory;  // a lambda cannot capture a structured binding in clang 14
-        Config().VSync = vsync;
+        display.vsync = vsync;
         GraphicsDevice graphics;
         ASSERT_TRUE(Start(graphics, [&](RecordingDevice& d) {
             d.adapter = {std::string(127, 'a'), bytes};

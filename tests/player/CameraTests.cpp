@@ -58,15 +58,9 @@ TEST(CameraTest, YawAndPitchTurnTheAxesAndTheViewMapsThemToTheViewSpaceAxes) {
 
 // Left-handed; perspective q = far / (far - near).
 TEST(CameraTest, ProjectionsFollowTheSettings) {
-    Config() = TypedSettings{};
-    Config().windowWidth = 800;
-    Config().windowHeight = 600;
-    Config().screenNear = 0.5f;
-    Config().screenDepth = 100.5f;
-    Config().fieldOfView = 60.0f;
     Camera camera;
-    camera.BuildProjection();
-    Config() = TypedSettings{};
+    camera.BuildProjection(
+        ViewSettings{.fieldOfView = 60.0f, .windowWidth = 800, .windowHeight = 600, .screenNear = 0.5f, .screenDepth = 100.5f});
     const Matrix4& p = camera.Projection();
     const Matrix4& o = camera.Orthographic();
     const std::pair<float, float> entries[] = {  // actual, expected

@@ -21,13 +21,13 @@ constexpr float kFrame = 1.0f / 60.0f;
 class SmallWorldTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Config() = TypedSettings{};
-        Config().chunkWidth = 8;
-        Config().chunkHeight = 16;
-        Config().terrainWidth = 32;
+        WorldSettings worldSettings = WorldSettingsFrom(TypedSettings{});
+        worldSettings.chunkWidth = 8;
+        worldSettings.chunkHeight = 16;
+        worldSettings.terrainWidth = 32;
         MouseAcceleration() = MouseFactors{};
-        ASSERT_TRUE(world.Initialize(nullptr));
-        ASSERT_TRUE(player.Initialize(nullptr, &world));
+        ASSERT_TRUE(world.Initialize(worldSettings, nullptr));
+        ASSERT_TRUE(player.Initialize(settings, nullptr, &world));
     }
     void SetBlock(int32_t x, int32_t y, int32_t z, uint8_t value = 1) {
         world.FindChunk({x / 8, 0, z / 8})->SetBlock(x % 8, y, z % 8, value);
@@ -48,6 +48,7 @@ protected:
         const auto has = [&](char c) { return std::string(keys).find(c) != std::string::npos; };
         subject.SetIntents(has('F'), has('B'), has('L'), has('R'), has('U'), has('D'));
     }
+    PlayerSettings settings = PlayerSettingsFrom(TypedSettings{});
     VoxelWorld world;
     Player player;
 };
@@ -63,9 +64,9 @@ TEST_F(SmallWorldTest, PlayerStartsOverTheCentreChunkFallingSlowlyFlyingPerInsta
     EXPECT_TRUE(player.GetCamera()->Position().y == 16.0f && player.GetCamera()->Yaw() == 0.0f);
     EXPECT_FLOAT_EQ(player.GetCamera()->Projection().m[1][1], 1.0f);
     EXPECT_TRUE(player.IsFlying() && !player.HasGravity());
-    Config().instantStart = false;
+    settings.instantStart = false;
     Player walker;
-    ASSERT_TRUE(walker.Initialize(nullptr, &world));
+    ASSERT_TRUE(walker.Initialize(settings, nullptr, &world));
     EXPECT_TRUE(!walker.IsFlying() && walker.HasGravity());
 }
 
@@ -212,7 +213,7 @@ TEST_F(CollisionTest, TheDownwardTestNeedsOverlapAndSamplesAllFourCornerColumns)
     player.Update(kFrame);
     EXPECT_TRUE(player.IsOnGround());
     Player resting;
-    ASSERT_TRUE(resting.Initialize(nullptr, &world));
+    ASSERT_TRUE(resting.Initialize(settings, nullptr, &world));
     resting.ToggleFlight();
     resting.SetPosition({16.5f, kFloorTop + 1.45f, 16.5f});
     resting.SetVelocity({0.0f, 0.0f, 0.0f});
@@ -307,9 +308,9 @@ TEST_F(CollisionTest, AFallingPlayerRestsInTheTopLayerJumpsOnlyFromTheGroundAndC
 // With voxelSize 0.5 the block at y = 4 has its top at 4.5; feet touching it stand on it.
 TEST_F(CollisionTest, BlocksAreVoxelSizeWideFromTheirLowCorner) {
     SetBlock(16, kFloorY, 16);
-    Config().voxelSize = 0.5f;
+    settings.voxelSize = 0.5f;
     Player small;
-    ASSERT_TRUE(small.Initialize(nullptr, &world));
+    ASSERT_TRUE(small.Initialize(settings, nullptr, &world));
     for (const auto& [eyeY, below] : {std::pair{6.2f, false}, {6.0f, true}, {5.9f, true}}) {
         small.SetPosition({16.5f, eyeY, 16.5f});
         small.RebuildBox();

@@ -29,10 +29,9 @@ using Texts = std::vector<std::string>;
 class TextTestFiles : public ScratchFolder {
 public:
     TextTestFiles() : ScratchFolder("voxmere-text") {
-        Config() = TypedSettings{};
-        Config().fontInfoFilename = File("fontInfo.txt");
-        Config().fontImageFilename = File("font.dds");
-        Config().fontShaderName = File("Font");
+        settings.font.infoFilename = File("fontInfo.txt");
+        settings.font.imageFilename = File("font.dds");
+        settings.font.shaderName = File("Font");
         GlyphAtlas atlas;
         for (int i = 0; i < kPrintableCount; ++i) {
             atlas.records.push_back({32 + i, i / 100.0f, (i + 1) / 100.0f, i % 7});
@@ -46,9 +45,9 @@ public:
         Write("Font_VS.glsl", "vertex");
         Write("Font_PS.glsl", "pixel");
     }
-    ~TextTestFiles() { Config() = TypedSettings{}; }
     void Remove(const std::string& name) const { std::filesystem::remove(File(name)); }
     MessageCapture messages;
+    OverlaySettings settings = OverlaySettingsFrom(TypedSettings{});
 };
 
 constexpr float kPenX = -630.0f, kPenY = 350.0f, kUntouched = -7.0f;
@@ -57,7 +56,7 @@ class FontTest : public ::testing::Test {
 protected:
     // The vertices of `text` drawn from (kPenX, kPenY); `written` holds the number of quads.
     std::vector<FontVertex> Build(const char* text, int glyphLimit = 8) {
-        EXPECT_TRUE(font.ReadFontInfo());
+        EXPECT_TRUE(font.ReadFontInfo(files.settings.font.infoFilename));
         std::vector<FontVertex> v(6 * 8, FontVertex{kUntouched, kUntouched, kUntouched, kUntouched, kUntouched});
         written = font.BuildGlyphQuads(v.data(), glyphLimit, text, kPenX, kPenY);
         return v;
@@ -91,23 +90,23 @@ TEST_F(FontTest, QuadsAndPenAdvance) {
 
 // The height comes from fontSize; a start fails without its files or with an image path over 99 characters.
 TEST_F(FontTest, InitializeTakesHeightFromFontSizeAndFailsWithoutItsFilesOrWithATooLongImagePath) {
-    Config().fontSize = 24.0f;
+    files.settings.font.size = 24.0f;
     RecordingDevice device;
-    ASSERT_TRUE(font.Initialize(device));
+    ASSERT_TRUE(font.Initialize(device, files.settings.font));
     EXPECT_FLOAT_EQ(Build("#")[2].y, kPenY - 24.0f);
     font.Shutdown(device);
     EXPECT_EQ(device.LiveObjects(), 0u);
     for (const size_t length : {99, 100}) {
         const std::string path = files.File(std::string(length - files.File("").size(), 'f'));
         std::filesystem::copy_file(files.File("font.dds"), path);
-        Config().fontImageFilename = path;
-        EXPECT_EQ(font.Initialize(device), length == 99) << length << " characters";
+        files.settings.font.imageFilename = path;
+        EXPECT_EQ(font.Initialize(device, files.settings.font), length == 99) << length << " characters";
     }
-    Config().fontImageFilename = files.File("missing.dds");
-    EXPECT_FALSE(font.Initialize(device)) << "no texture";
-    Config().fontImageFilename = files.File("font.dds");
+    files.settings.font.imageFilename = files.File("missing.dds");
+    EXPECT_FALSE(font.Initialize(device, files.settings.font)) << "no texture";
+    files.settings.font.imageFilename = files.File("font.dds");
     files.Remove("fontInfo.txt");
-    EXPECT_FALSE(font.Initialize(device)) << "no font info";
+    EXPECT_FALSE(font.Initialize(device, files.settings.font)) << "no font info";
     EXPECT_EQ(device.Count("CreateTexture"), 2u) << "all files, and a 99-character path";
 }
 
@@ -120,7 +119,7 @@ std::vector<float> Floats(const std::vector<uint8_t>& bytes, size_t offset, size
 class TextEngineTest : public ::testing::Test {
 protected:
     void Start(int width = 1280) {
-        ASSERT_TRUE(engine.Initialize(device, width, 720));
+        ASSERT_TRUE(engine.Initialize(device, width, 720, files.settings.font));
         device.calls.clear();
     }
     // The bytes of the buffer named last in the first call "<call> <slot> <buffer>".
@@ -147,11 +146,11 @@ TEST_F(TextEngineTest, EachStartFailureShowsItsMessageAndNothingIsLeftBehind) {
         RecordingDevice failing;
         failing.failingNth = {{call, nth}};
         files.messages.Messages().clear();
-        EXPECT_FALSE(engine.Initialize(failing, 1280, 720));
+        EXPECT_FALSE(engine.Initialize(failing, 1280, 720, files.settings.font));
         EXPECT_EQ(files.messages.Messages(), *message ? Texts{message} : Texts{}) << call << file;
         failing.failingNth.clear();
         if (*file) files.Write(file, "restored");
-        EXPECT_TRUE(engine.Initialize(failing, 1280, 720));
+        EXPECT_TRUE(engine.Initialize(failing, 1280, 720, files.settings.font));
         engine.SetText(failing, {.text = "!", .maximumLength = 1});
         engine.Shutdown(failing);
         EXPECT_EQ(failing.LiveObjects(), 0u);
@@ -242,7 +241,7 @@ protected:
         ClearOverlayRegistry();
         auto backend = std::make_unique<RecordingDevice>();
         device = backend.get();
-        EXPECT_TRUE(graphics.Initialize(std::move(backend)));
+        EXPECT_TRUE(graphics.Initialize(std::move(backend), DisplaySettings{.width = 1280, .height = 720}));
     }
     ~TextOverlayTest() override {
         overlay.Shutdown();
@@ -259,8 +258,8 @@ protected:
 // A refresh is due once GUIUpdate seconds have gathered (every frame for 0); it drains the queued lines, then asks
 // every callback in registration order once, for lines in white at (0, 0) with id 0; counts below one add nothing.
 TEST_F(TextOverlayTest, RefreshIsDueAfterGUIUpdateSecondsAndDrainsTheQueueBeforeAskingTheCallbacks) {
-    Config().GUIUpdate = 0.5f;
-    ASSERT_TRUE(overlay.Initialize(&graphics));
+    files.settings.refreshInterval = 0.5f;
+    ASSERT_TRUE(overlay.Initialize(&graphics, files.settings));
     EXPECT_FALSE(overlay.AddElapsed(0.25f));
     EXPECT_TRUE(overlay.AddElapsed(0.25f));
     overlay.Update(&graphics);
@@ -279,14 +278,14 @@ TEST_F(TextOverlayTest, RefreshIsDueAfterGUIUpdateSecondsAndDrainsTheQueueBefore
         EXPECT_EQ(std::vector<float>(line.colour, line.colour + 4), std::vector<float>(4, 1.0f));
         EXPECT_EQ(line.id + line.x + line.y, 0u);
     }
-    Config().GUIUpdate = 0.0f;
-    ASSERT_TRUE(overlay.Initialize(&graphics));
+    files.settings.refreshInterval = 0.0f;
+    ASSERT_TRUE(overlay.Initialize(&graphics, files.settings));
     EXPECT_TRUE(overlay.AddElapsed(0.0f));
 }
 
 // Text is drawn solid, between the overlay states, only while the debug output is on.
 TEST_F(TextOverlayTest, DrawsSolidBetweenOverlayStatesOnlyWhileDebugOutputIsOn) {
-    ASSERT_TRUE(overlay.Initialize(&graphics));
+    ASSERT_TRUE(overlay.Initialize(&graphics, files.settings));
     QueueLine(OverlayLine{.maximumLength = 4});
     overlay.Update(&graphics);
     graphics.SetRasterMode(RasterMode::Wireframe);
@@ -309,11 +308,11 @@ TEST_F(TextOverlayTest, ShutdownReleasesWhatItMadeAndAFailingTextEngineIsReporte
     TextOverlay().Shutdown();  // safe without a start
     const size_t graphicsObjects = device->LiveObjects();
     files.Remove("Font_PS.glsl");
-    EXPECT_FALSE(overlay.Initialize(&graphics));
+    EXPECT_FALSE(overlay.Initialize(&graphics, files.settings));
     EXPECT_EQ(files.messages.Messages(), (Texts{"failed to read Font PixelShader", "failed to initialize TextEngine"}));
     files.Write("Font_PS.glsl", "pixel");
-    ASSERT_TRUE(overlay.Initialize(&graphics));
-    ASSERT_TRUE(overlay.Initialize(&graphics));
+    ASSERT_TRUE(overlay.Initialize(&graphics, files.settings));
+    ASSERT_TRUE(overlay.Initialize(&graphics, files.settings));
     overlay.Shutdown();
     EXPECT_EQ(device->LiveObjects(), graphicsObjects);
 }

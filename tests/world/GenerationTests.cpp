@@ -12,9 +12,9 @@ protected:
     void SetUp() override {
         WorldTest::SetUp();
         UseSmallWorld(16, 32, 4);
-        Config().loadSpeed = 0;
-        ASSERT_TRUE(world.Initialize(nullptr));
-        generator.Initialize(Config().mapSeed, 16, 32);
+        settings.loadSpeed = 0;
+        ASSERT_TRUE(world.Initialize(settings, nullptr));
+        generator.Initialize(settings.mapSeed, 16, 32);
     }
     VoxelWorld world;
     TerrainGenerator generator;
@@ -76,13 +76,13 @@ TEST_F(Generation, ParallelStartUpMatchesTheOracleAndTheSingleThreadedOne) {
     using Case = std::tuple<const char*, int, int32_t, int32_t, bool>;  // seed, method, width, height, infinite
     for (const auto& [seed, method, width, height, infinite] :
          {Case{"voxmere", 1, 16, 32, true}, Case{"\xD8", 2, 8, 16, true}, Case{"a", 2, 24, 16, false}}) {
-        Config() = TypedSettings{};
+        settings = WorldSettingsFrom(TypedSettings{});
         UseSmallWorld(width, height, 4);
-        std::tie(Config().mapSeed, Config().mapGenerationMethod, Config().infiniteTerrain) =
+        std::tie(settings.mapSeed, settings.mapGenerationMethod, settings.infiniteTerrain) =
             std::tuple(seed, method, infinite);
-        Config().loadSpeed = 200;
+        settings.loadSpeed = 200;
         VoxelWorld single, parallel;
-        ASSERT_TRUE(single.Initialize(nullptr) && parallel.Initialize(nullptr));
+        ASSERT_TRUE(single.Initialize(settings, nullptr) && parallel.Initialize(settings, nullptr));
         for (VoxelWorld* w : {&single, &parallel}) w->Update(3.5f * width, 0.0f, 2.5f * width);
         single.PreGenerate(100000, 10000);
         parallel.PreGenerateInParallel(3);

@@ -50,8 +50,9 @@ protected:
     void SetUp() override {
         WorldTest::SetUp();
         for (const char* suffix : {"_VS.glsl", "_PS.glsl"}) std::ofstream(folder_.File("cube") + suffix) << "//\n";
-        Config().cubeShaderName = folder_.File("cube");
+        settings.cubeShaderName = folder_.File("cube");
     }
+    CubeLook Look() const { return CubeLook{settings.voxelSize, settings.cubeShaderName}; }
     ScratchFolder folder_{"voxmere_world"};
     RecordingDevice device;
 };
@@ -62,9 +63,9 @@ protected:
 // projection, each transposed for the shader; the product is worked out here
 // entry by entry. A failed map shows its message and writes nothing.
 TEST_F(Rendering, MeshMatricesAndInstancesAreUploadedAsTheShaderReadsThemAndAllIsReleased) {
-    Config().voxelSize = 0.5f;
+    settings.voxelSize = 0.5f;
     CubeRenderer renderer;
-    ASSERT_TRUE(renderer.Initialize(&device, 8));
+    ASSERT_TRUE(renderer.Initialize(&device, 8, Look()));
     const CubeInstance cubes[2] = {{1, 2, 3}, {4, 5, 6}};
     EXPECT_FALSE(renderer.UploadInstances(device, 0, nullptr));
     EXPECT_TRUE(renderer.UploadInstances(device, 2, cubes) && renderer.InstanceCount() == 2u);
@@ -119,7 +120,7 @@ TEST_F(Rendering, EachStartFailureShowsItsMessageAndLeavesNothingBehind) {
         if (i >= 4) std::remove((folder_.File("cube") + (i == 4 ? "_PS.glsl" : "_VS.glsl")).c_str());
         CapturedMessages().clear();
         CubeRenderer renderer;
-        EXPECT_FALSE(renderer.Initialize(&failing, 8));
+        EXPECT_FALSE(renderer.Initialize(&failing, 8, Look()));
         EXPECT_EQ(CapturedMessages(), std::vector<std::string>{messages[i]});
         renderer.Shutdown();
         EXPECT_EQ(failing.LiveObjects(), 0u) << messages[i];
@@ -137,13 +138,13 @@ TEST_F(Rendering, FaceListsFillMapsOfQuadsInOrder) {
         RecordingDevice failing;
         failing.failingNth["CreateBuffer"] = nth;  // after the cube's four
         CubeRenderer renderer;
-        EXPECT_TRUE(renderer.Initialize(&failing, 8) && !renderer.InitializeFaces(failing));
+        EXPECT_TRUE(renderer.Initialize(&failing, 8, Look()) && !renderer.InitializeFaces(failing));
         EXPECT_EQ(CapturedMessages().back(), message);
         renderer.Shutdown();
         EXPECT_EQ(failing.LiveObjects(), 0u);
     }
     CubeRenderer renderer;
-    ASSERT_TRUE(renderer.Initialize(&device, 20000) && renderer.InitializeFaces(device));
+    ASSERT_TRUE(renderer.Initialize(&device, 20000, Look()) && renderer.InitializeFaces(device));
     std::vector<CubeInstance> cubes(20000);
     for (size_t i = 0; i < cubes.size(); ++i) cubes[i] = CubeInstance{static_cast<float>(i), 1, 2};
     FaceLists lists;
@@ -187,9 +188,9 @@ class WorldDrawing : public Rendering {
 protected:
     void Build(bool faces = false) {
         UseSmallWorld(8, 16, 4);
-        Config().infiniteTerrain = false;
-        Config().renderFaces = faces;  // maps of 1024 faces
-        ASSERT_TRUE(world.Initialize(&device));
+        settings.infiniteTerrain = false;
+        settings.renderFaces = faces;  // maps of 1024 faces
+        ASSERT_TRUE(world.Initialize(settings, &device));
     }
     void Solid(ChunkKey key, std::vector<std::array<int, 3>> blocks) {
         for (const auto& b : blocks) world.FindChunk(key)->SetBlock(b[0], b[1], b[2], 1);
@@ -233,10 +234,10 @@ TEST_F(WorldDrawing, CulledChunksAreSkippedAndTheWalkEndsAtTheFirstChunkWithoutC
     EXPECT_EQ(Draws(), std::vector<std::string>(4, "DrawIndexedInstanced 36 1 0 0 0"));
     EXPECT_EQ(CapturedMessages(), std::vector<std::string>{"failed to lock instance buffer"});
     world.Shutdown();
-    EXPECT_TRUE(device.LiveObjects() == 0u && world.Chunks().empty());
+    EXPECT_TRUE(device.LiveObjects() == 0u && world.Chunks().empty() && RegisteredCallbacks().empty());
     RecordingDevice failing;
     failing.failingNth["CreateBuffer"] = 4;
-    EXPECT_FALSE(world.Initialize(&failing));
+    EXPECT_FALSE(world.Initialize(settings, &failing));
     EXPECT_EQ(CapturedMessages().back(), "failed to create instance buffer");
     world.Shutdown();
     EXPECT_EQ(failing.LiveObjects(), 0u);
@@ -271,7 +272,10 @@ TEST_F(WorldDrawing, OnlyFacesTurnedTowardsTheEyeAreDrawnNearestChunkFirst) {
         Draw(at, at, -40);
         EXPECT_EQ(world.TrianglesDrawn(), 2u * faces) << at;
     }
-    Config().voxelSize = 0.5f;  // the +x faces now lie at x = 3.5
+    world.Shutdown();
+    settings.voxelSize = 0.5f;  // the +x faces now lie at x = 3.5
+    Build(true);
+    Solid({0, 0, 0}, {{3, 3, 3}, {3, 4, 3}});
     Draw(4, 4, -40);
     EXPECT_EQ(world.TrianglesDrawn(), 2u * (2 + 2));
     // Chunk (1, 0, 0) is nearer than (0, 0, 0), which comes first in key order.

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
+#include <string>
 #include <tuple>
 
 #include "WorldTestSupport.h"
+#include "text/OverlayRegistryAccess.h"
 #include "world/WorldSettings.h"
 
 TEST(WorldCoordinates, FloorDivisionRoundsDownForNegativeValues) {
@@ -19,9 +22,9 @@ protected:
     void SetUp() override {
         WorldTest::SetUp();
         UseSmallWorld(8, 16, 4);
-        Config().infiniteTerrain = false;
-        Config().loadSpeed = Config().updateSpeed = 0;
-        ASSERT_TRUE(world.Initialize(nullptr));
+        settings.infiniteTerrain = false;
+        settings.loadSpeed = settings.updateSpeed = 0;
+        ASSERT_TRUE(world.Initialize(settings, nullptr));
     }
     Chunk& At(int32_t x, int32_t z) { return *world.FindChunk({x, 0, z}); }
     std::vector<ChunkKey> Dirty() {
@@ -66,8 +69,8 @@ TEST_F(ChunkWrites, WritesCountAndMarkTheChunksAcrossTheFacesTheyTouch) {
 // Side links wrap round with infinite terrain and end at the edges without; y links are always null.
 TEST_F(ChunkWrites, LinksFollowTheInfiniteTerrainSetting) {
     VoxelWorld wrapped;
-    Config().infiniteTerrain = true;
-    ASSERT_TRUE(wrapped.Initialize(nullptr));
+    settings.infiniteTerrain = true;
+    ASSERT_TRUE(wrapped.Initialize(settings, nullptr));
     const std::tuple<ChunkSide, int32_t, int32_t> sides[] = {{ChunkSide::XMinus, -1, 0}, {ChunkSide::XPlus, 1, 0},
                                                              {ChunkSide::ZMinus, 0, -1}, {ChunkSide::ZPlus, 0, 1}};
     for (VoxelWorld* w : {&world, &wrapped}) {
@@ -108,17 +111,41 @@ TEST_F(WorldTest, BadSizesAreRefusedWithTheirRule) {
         {64, 1 << 30, 128, memory}};  // 2^42 blocks in one chunk
     for (const auto& [width, height, terrain, message] : cases) {
         CapturedMessages().clear();
-        TypedSettings settings;
         std::tie(settings.chunkWidth, settings.chunkHeight, settings.terrainWidth) = std::tie(width, height, terrain);
         EXPECT_FALSE(ValidateWorldSettings(settings)) << message;
         EXPECT_EQ(CapturedMessages(), std::vector<std::string>{message});
     }
     // The storage must fit the machine's memory (0: unknown), and each chunk's grid below 2^31 blocks.
-    TypedSettings settings;
+    settings = WorldSettingsFrom(TypedSettings{});
     EXPECT_TRUE(BlockStorageFits(settings, 512u * 512u * 128u) && BlockStorageFits(settings, 0));
     EXPECT_FALSE(BlockStorageFits(settings, 512u * 512u * 128u - 1));
     std::tie(settings.terrainWidth, settings.chunkWidth) = std::tuple(8192u, 4096);
     EXPECT_FALSE(BlockStorageFits(settings, 0)) << "4096 x 4096 x 128 blocks is 2^31";
     settings.chunkHeight = 120;
     EXPECT_TRUE(BlockStorageFits(settings, 0));
+}
+
+// A world's statistics callback lives from its start to its shutdown: a refresh after a second start asks only
+// the second world, and a refresh after its shutdown asks nobody.
+TEST_F(WorldTest, EachWorldRemovesItsStatisticsCallbackAtShutdown) {
+    UseSmallWorld(8, 16, 2);
+    const auto refresh = [] {
+        std::vector<std::string> texts;
+        for (TCallback* callback : RegisteredCallbacks()) {
+            OverlayLine line;
+            (*callback)(&line);
+            texts.push_back(line.text);
+        }
+        return texts;
+    };
+    const std::pair<uint32_t, std::string> worlds[] = {{2, "chunks rendered   0 /   4 (     0 cubes)"},
+                                                      {4, "chunks rendered   0 /  16 (     0 cubes)"}};
+    for (const auto& [chunksPerSide, line] : worlds) {
+        settings.terrainWidth = 8 * chunksPerSide;
+        auto world = std::make_unique<VoxelWorld>();
+        ASSERT_TRUE(world->Initialize(settings, nullptr));
+        EXPECT_EQ(refresh(), std::vector<std::string>{line});
+        world->Shutdown();
+        EXPECT_TRUE(refresh().empty());
+    }
 }

@@ -16,8 +16,8 @@ protected:
     void SetUp() override {
         WorldTest::SetUp();
         UseSmallWorld(8, 16, 8);
-        Config().loadSpeed = Config().updateSpeed = 0;
-        ASSERT_TRUE(world.Initialize(nullptr));
+        settings.loadSpeed = settings.updateSpeed = 0;
+        ASSERT_TRUE(world.Initialize(settings, nullptr));
     }
     std::vector<Chunk*> Tail(size_t count) {
         return std::vector<Chunk*>(world.GenerationQueue().end() - static_cast<long>(count),
@@ -65,8 +65,8 @@ TEST_F(WindowShift, VerticalMovesShiftNothingAndFixedTerrainNeverMoves) {
     world.Update(Middle(4), 5.0f, Middle(4));
     EXPECT_TRUE(world.IsBlockSolid(32, 0, 32));
     VoxelWorld fixed;
-    Config().infiniteTerrain = false;
-    ASSERT_TRUE(fixed.Initialize(nullptr));
+    settings.infiniteTerrain = false;
+    ASSERT_TRUE(fixed.Initialize(settings, nullptr));
     fixed.Update(Middle(30), 5.0f, Middle(-4));
     EXPECT_TRUE(fixed.CentreChunk() == (ChunkKey{4, 0, 4}) && fixed.GenerationQueueSize() == 64u);
     EXPECT_EQ(fixed.FindChunk({0, 0, 0})->Origin(), (BlockPosition{0, 0, 0}));
@@ -77,9 +77,9 @@ class Streaming : public WorldTest {
 protected:
     void Build(int32_t loadSpeed, int32_t updateSpeed) {
         UseSmallWorld(16, 32, 4);
-        std::tie(Config().loadSpeed, Config().updateSpeed) = std::tuple(loadSpeed, updateSpeed);
+        std::tie(settings.loadSpeed, settings.updateSpeed) = std::tuple(loadSpeed, updateSpeed);
         world.Shutdown();
-        ASSERT_TRUE(world.Initialize(nullptr));
+        ASSERT_TRUE(world.Initialize(settings, nullptr));
     }
     void Frame() { world.Update(32.0f, 32.0f, 32.0f); }
     VoxelWorld world;
@@ -102,11 +102,11 @@ TEST_F(Streaming, EachCallGetsTheWholeBudgetAndTheFrameEndsWhenTheSumReachesIt) 
         EXPECT_EQ(world.GenerationQueueSize(), queued) << budget;
         EXPECT_EQ(world.RebuildQueueSize(), 0u) << "no rebuild is queued while generation is pending";
     }
-    Config().renderFaces = true;
-    Build(100000, 0);
+    settings.renderFaces = true;
+    Build(100000, 5000);
     Frame();
     ASSERT_EQ(world.RebuildQueueSize(), 16u);
-    Config().updateSpeed = 5000;
-    for (int i = 0; i < 3; ++i) Frame();
+    EXPECT_EQ(world.RebuildQueue().front()->ScanVisited(), 5001u) << "the budget, stopped after a whole run";
+    for (int i = 0; i < 2; ++i) Frame();
     EXPECT_TRUE(world.RebuildQueueSize() == 15u && world.RebuildQueue().front()->ScanVisited() == 5001u);
 }

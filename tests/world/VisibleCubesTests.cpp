@@ -29,9 +29,9 @@ protected:
     void Build(int32_t width, int32_t height, bool infinite, bool faces = true) {
         world.Shutdown();
         UseSmallWorld(width, height, 4);
-        Config().infiniteTerrain = infinite;
-        Config().renderFaces = faces;
-        ASSERT_TRUE(world.Initialize(nullptr));
+        settings.infiniteTerrain = infinite;
+        settings.renderFaces = faces;
+        ASSERT_TRUE(world.Initialize(settings, nullptr));
     }
     Chunk& At(int32_t x, int32_t z) { return *world.FindChunk({x, 0, z}); }
     VoxelWorld world;

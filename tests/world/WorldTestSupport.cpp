@@ -11,21 +11,20 @@ std::vector<std::string>& CapturedMessages() {
 }
 
 void WorldTest::SetUp() {
-    Config() = TypedSettings{};
+    settings = WorldSettingsFrom(TypedSettings{});
     CapturedMessages().clear();
     previousSink_ = SetErrorMessageSink([](const char* text) { CapturedMessages().push_back(text); });
 }
 
 void WorldTest::TearDown() {
     SetErrorMessageSink(previousSink_);
-    Config() = TypedSettings{};
     ClearOverlayRegistry();
 }
 
 void WorldTest::UseSmallWorld(int32_t chunkWidth, int32_t chunkHeight, uint32_t chunksPerSide) {
-    Config().chunkWidth = chunkWidth;
-    Config().chunkHeight = chunkHeight;
-    Config().terrainWidth = static_cast<uint32_t>(chunkWidth) * chunksPerSide;
+    settings.chunkWidth = chunkWidth;
+    settings.chunkHeight = chunkHeight;
+    settings.terrainWidth = static_cast<uint32_t>(chunkWidth) * chunksPerSide;
 }
 
 void RebuildNow(Chunk& chunk) {

@@ -9,18 +9,21 @@
 #include "platform/ErrorMessage.h"
 #include "world/Chunk.h"
 #include "world/VoxelWorld.h"
+#include "world/WorldSettings.h"
 
 class SimplexNoise;
 class TerrainGenerator;
 
 std::vector<std::string>& CapturedMessages();  // every message shown during the test
 
-// Resets the settings, the captured messages and the overlay registry around each test.
+// Resets the world settings, the captured messages and the overlay registry around each test.
 class WorldTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    static void UseSmallWorld(int32_t chunkWidth, int32_t chunkHeight, uint32_t chunksPerSide);
+    void UseSmallWorld(int32_t chunkWidth, int32_t chunkHeight, uint32_t chunksPerSide);
+
+    WorldSettings settings;  // the defaults at the start of each test
 
 private:
     ErrorMessageSink previousSink_ = nullptr;

@@ -9,15 +9,12 @@
 #include "ToolOptions.h"
 #include "WorldReport.h"
 #include "config/Settings.h"
+#include "platform/Stopwatch.h"
 #include "world/VoxelWorld.h"
 #include "world/WorldSettings.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
-
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -25,9 +22,8 @@ double Median(std::vector<double> values) {
     return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
-void ApplyWorldOptions(const ToolOptions& options, bool instantStart) {
-    TypedSettings& settings = Config();
-    settings = TypedSettings{};
+WorldSettings WorldSettingsOf(const ToolOptions& options, bool instantStart) {
+    WorldSettings settings = WorldSettingsFrom(TypedSettings{});
     settings.mapSeed = options.seed;
     settings.mapGenerationMethod = options.method;
     settings.chunkWidth = options.chunkWidth;
@@ -38,6 +34,7 @@ void ApplyWorldOptions(const ToolOptions& options, bool instantStart) {
     settings.updateSpeed = options.updateSpeed;
     settings.instantStart = instantStart;
     settings.renderFaces = options.faces;
+    return settings;
 }
 
 // The world lines, and with --faces the number of faces listed.
@@ -49,9 +46,8 @@ void PrintReport(const VoxelWorld& world, const ToolOptions& options) {
 }
 
 int RunPreGeneration(const ToolOptions& options) {
-    ApplyWorldOptions(options, options.mode == ToolOptions::Mode::Budgeted);
     VoxelWorld world;
-    if (!world.Initialize(nullptr)) return 1;
+    if (!world.Initialize(WorldSettingsOf(options, options.mode == ToolOptions::Mode::Budgeted), nullptr)) return 1;
     if (options.mode == ToolOptions::Mode::Budgeted) {
         world.PreGenerate(options.generationBudget, options.rebuildBudget);
     }
@@ -63,9 +59,8 @@ int RunPreGeneration(const ToolOptions& options) {
 // One Update per frame at the player's start position until both queues
 // have run empty.
 int RunStream(const ToolOptions& options) {
-    ApplyWorldOptions(options, true);
     VoxelWorld world;
-    if (!world.Initialize(nullptr)) return 1;
+    if (!world.Initialize(WorldSettingsOf(options, true), nullptr)) return 1;
     const ChunkKey centre = world.CentreChunk();
     const float x = static_cast<float>(centre.x * options.chunkWidth);
     const float y = static_cast<float>((centre.y + 1) * options.chunkHeight);
@@ -85,9 +80,8 @@ int RunStream(const ToolOptions& options) {
 
 // The surface height of block columns of the pre-generated world.
 int RunColumns(const ToolOptions& options) {
-    ApplyWorldOptions(options, false);
     VoxelWorld world;
-    if (!world.Initialize(nullptr)) return 1;
+    if (!world.Initialize(WorldSettingsOf(options, false), nullptr)) return 1;
     for (const ToolOptions::Column& column : options.columns) {
         int32_t top = options.chunkHeight;
         while (top > 0 && !world.IsBlockSolid(column.x, top - 1, column.z)) {
@@ -100,12 +94,12 @@ int RunColumns(const ToolOptions& options) {
 }
 
 int RunTiming(const ToolOptions& options) {
-    ApplyWorldOptions(options, false);
+    const WorldSettings settings = WorldSettingsOf(options, false);
     std::vector<double> runs;
     for (int32_t i = 0; i < options.runs; ++i) {
         VoxelWorld world;
         const Clock::time_point start = Clock::now();
-        if (!world.Initialize(nullptr)) return 1;
+        if (!world.Initialize(settings, nullptr)) return 1;
         runs.push_back(MillisecondsSince(start));
         world.Shutdown();
     }
@@ -127,8 +121,7 @@ int main(int argc, char** argv) {
         std::fputs(options.help ? ToolUsage() : ToolVersion(), stdout);
         return 0;
     }
-    ApplyWorldOptions(options, false);
-    if (!ValidateWorldSettings(Config())) {  // says which rule the sizes break
+    if (!ValidateWorldSettings(WorldSettingsOf(options, false))) {  // says which rule the sizes break
         std::fputs(ToolUsage(), stderr);
         return 2;
     }
