@@ -56,52 +56,74 @@ const char* UsageText() {
 
 const char* VersionText() { return "voxmere " VOXMERE_VERSION "\n"; }
 
+namespace {
+
+bool Is(const char* option, const char* name) { return std::strcmp(option, name) == 0; }
+
+bool TakesValue(const char* option) {
+    for (const char* name : {"--frames", "--fixed-dt", "--trace", "--screenshot", "--input", "--record"}) {
+        if (Is(option, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// False for an empty value or one the option does not take.
+bool StoreValue(const char* option, const char* value, RunOptions& options) {
+    if (*value == '\0') {
+        return false;
+    }
+    if (Is(option, "--frames")) {
+        return ParsePositiveInteger(value, options.frames);
+    }
+    if (Is(option, "--fixed-dt")) {
+        return ParsePositiveFloat(value, options.fixedDt);
+    }
+    std::string& path = Is(option, "--trace")        ? options.tracePath
+                        : Is(option, "--screenshot") ? options.screenshotPath
+                        : Is(option, "--record")     ? options.recordPath
+                                                     : options.inputPath;
+    path = value;
+    return true;
+}
+
+// Reads the option at argv[i], and its value after it; moves i past them.
+CommandLineResult ParseOption(int argc, const char* const* argv, int& i, RunOptions& options, std::string& error) {
+    const char* option = argv[i];
+    if (Is(option, "--help") || Is(option, "-h")) {
+        return CommandLineResult::Help;
+    }
+    if (Is(option, "--version")) {
+        return CommandLineResult::Version;
+    }
+    if (Is(option, "--no-dialogs") || Is(option, "--stats")) {
+        (Is(option, "--stats") ? options.printStats : options.noDialogs) = true;
+        return CommandLineResult::Run;
+    }
+    if (!TakesValue(option)) {
+        error = std::string("unknown option ") + option;
+        return CommandLineResult::Invalid;
+    }
+    if (i + 1 >= argc) {
+        error = std::string(option) + " needs a value";
+        return CommandLineResult::Invalid;
+    }
+    const char* value = argv[++i];
+    if (!StoreValue(option, value, options)) {
+        error = std::string("bad value '") + value + "' for " + option;
+        return CommandLineResult::Invalid;
+    }
+    return CommandLineResult::Run;
+}
+
+}  // namespace
+
 CommandLineResult ParseCommandLine(int argc, const char* const* argv, RunOptions& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
-        const char* option = argv[i];
-        if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
-            return CommandLineResult::Help;
-        }
-        if (std::strcmp(option, "--version") == 0) {
-            return CommandLineResult::Version;
-        }
-        if (std::strcmp(option, "--no-dialogs") == 0) {
-            options.noDialogs = true;
-            continue;
-        }
-        if (std::strcmp(option, "--stats") == 0) {
-            options.printStats = true;
-            continue;
-        }
-        const bool takesValue = std::strcmp(option, "--frames") == 0 || std::strcmp(option, "--fixed-dt") == 0 ||
-                                std::strcmp(option, "--trace") == 0 || std::strcmp(option, "--screenshot") == 0 ||
-                                std::strcmp(option, "--input") == 0 || std::strcmp(option, "--record") == 0;
-        if (!takesValue) {
-            error = std::string("unknown option ") + option;
-            return CommandLineResult::Invalid;
-        }
-        if (i + 1 >= argc) {
-            error = std::string(option) + " needs a value";
-            return CommandLineResult::Invalid;
-        }
-        const char* value = argv[++i];
-        bool valid = true;
-        if (std::strcmp(option, "--frames") == 0) {
-            valid = ParsePositiveInteger(value, options.frames);
-        } else if (std::strcmp(option, "--fixed-dt") == 0) {
-            valid = ParsePositiveFloat(value, options.fixedDt);
-        } else if (std::strcmp(option, "--trace") == 0) {
-            options.tracePath = value;
-        } else if (std::strcmp(option, "--screenshot") == 0) {
-            options.screenshotPath = value;
-        } else if (std::strcmp(option, "--record") == 0) {
-            options.recordPath = value;
-        } else {
-            options.inputPath = value;
-        }
-        if (!valid || *value == '\0') {
-            error = std::string("bad value '") + value + "' for " + option;
-            return CommandLineResult::Invalid;
+        const CommandLineResult result = ParseOption(argc, argv, i, options, error);
+        if (result != CommandLineResult::Run) {
+            return result;
         }
     }
     if (!options.recordPath.empty() && !options.inputPath.empty()) {

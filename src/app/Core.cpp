@@ -25,13 +25,6 @@ constexpr int32_t kEscapeKey = 27;
 
 Core* g_core = nullptr;
 
-DisplaySettings DisplaySettingsFrom(const TypedSettings& settings) {
-    return DisplaySettings{.width = settings.windowWidth,
-                           .height = settings.windowHeight,
-                           .fullscreen = settings.fullscreen,
-                           .vsync = settings.VSync};
-}
-
 template <typename T>
 void DeleteAndNull(T*& object) {
     delete object;
@@ -160,28 +153,7 @@ void Core::FormatAdapterLine() {
 
 void Core::RegisterStatusLines() {
     RegisterCallback(&statusCallback_);
-
-    struct FixedLine {
-        uint32_t id;
-        const char* format;
-        const char* argument;
-        int maximumLength;
-        uint32_t y;
-    };
-    const FixedLine fixedLines[] = {
-        {0, "%s", kWindowTitle, 32, 10},
-        {1, "%s", adapterLine_, 64, 30},
-        {3, "seed: %s", Config().mapSeed.c_str(), 32, 90},
-    };
-    for (const FixedLine& fixed : fixedLines) {
-        OverlayLine line;
-        line.id = fixed.id;
-        std::snprintf(line.text, sizeof line.text, fixed.format, fixed.argument);
-        line.maximumLength = fixed.maximumLength;
-        line.x = 10;
-        line.y = fixed.y;
-        QueueLine(line);
-    }
+    QueueStartUpLines(kWindowTitle, adapterLine_, Config().mapSeed.c_str());
 }
 
 int Core::Run() {
@@ -367,20 +339,7 @@ short Core::DebugLines(OverlayLine* lines) {
     FormatSwitchText("flight mode %s", player_->IsFlying(), lines[2].text);
     FormatSwitchText("collision detection %s", player_->HasCollision(), lines[3].text);
     FormatClockText(clock_->TimeOfDay(), lines[4].text);
-    const struct {
-        uint32_t id;
-        int maximumLength;
-        uint32_t x;
-        uint32_t y;
-    } placement[5] = {
-        {2, 32, 10, 50}, {5, 32, 10, 130}, {6, 32, 10, 150}, {7, 32, 10, 170}, {8, 16, Config().windowWidth - 100, 10},
-    };
-    for (int i = 0; i < 5; ++i) {
-        lines[i].id = placement[i].id;
-        lines[i].maximumLength = placement[i].maximumLength;
-        lines[i].x = placement[i].x;
-        lines[i].y = placement[i].y;
-    }
+    PlaceStatusLines(lines, Config().windowWidth);
     return 5;
 }
 

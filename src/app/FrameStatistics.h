@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+struct OverlayLine;
+
 // Averages the durations of the last ten frames, in seconds.
 class FpsCounter {
 public:
@@ -32,3 +34,10 @@ void FormatFpsText(float averageSeconds, char (&text)[128]);
 void FormatPositionText(float x, float y, float z, char (&text)[128]);
 void FormatSwitchText(const char* format, bool on, char (&text)[128]);
 void FormatClockText(float timeOfDay, char (&text)[128]);
+
+// Queues the three lines that stay as start-up wrote them: the title, the
+// adapter and the seed.
+void QueueStartUpLines(const char* title, const char* adapterLine, const char* seed);
+// Gives the five status lines (frame time, position, flight, collision,
+// clock) their ids and places; the clock sits at the top right.
+void PlaceStatusLines(OverlayLine* lines, uint32_t windowWidth);

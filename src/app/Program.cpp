@@ -72,51 +72,45 @@ std::string RecordingHeader(const RunOptions& options) {
     return header + "\n";
 }
 
-}  // namespace
+// What a run reads and writes besides the settings, opened before it starts.
+struct RunFiles {
+    InputReplay replay;
+    FrameTrace trace;
+    InputRecorder recorder;
+};
 
-int RunProgram(int argc, const char* const* argv, const ProgramParts& parts) {
-    RunOptions options;
-    std::string error;
-    switch (ParseCommandLine(argc, argv, options, error)) {
-    case CommandLineResult::Help:
-        std::fputs(UsageText(), stdout);
-        return 0;
-    case CommandLineResult::Version:
-        std::fputs(VersionText(), stdout);
-        return 0;
-    case CommandLineResult::Invalid:
+bool OpenRunFiles(const RunOptions& options, RunFiles& files, std::string& error) {
+    if (!options.inputPath.empty() && !files.replay.Load(options.inputPath, error)) {
+        return false;
+    }
+    if (!options.tracePath.empty() && !files.trace.Open(options.tracePath)) {
+        error = "cannot write the trace file " + options.tracePath;
+        return false;
+    }
+    if (!options.recordPath.empty() && !files.recorder.Open(options.recordPath, RecordingHeader(options))) {
+        error = "cannot write the record file " + options.recordPath;
+        return false;
+    }
+    return true;
+}
+
+// Help, version and a bad command line end the program before anything starts.
+int AnswerWithoutRunning(CommandLineResult parsed, const std::string& error) {
+    if (parsed == CommandLineResult::Invalid) {
         std::fprintf(stderr, "voxmere: %s\n\n%s", error.c_str(), UsageText());
         return 2;
-    case CommandLineResult::Run:
-        break;
     }
-    if (!CheckOutputs(options, error)) {
-        std::fprintf(stderr, "voxmere: %s\n", error.c_str());
-        return 2;
-    }
-    InputReplay replay;
-    if (!options.inputPath.empty() && !replay.Load(options.inputPath, error)) {
-        std::fprintf(stderr, "voxmere: %s\n", error.c_str());
-        return 2;
-    }
-    FrameTrace trace;
-    if (!options.tracePath.empty() && !trace.Open(options.tracePath)) {
-        std::fprintf(stderr, "voxmere: cannot write the trace file %s\n", options.tracePath.c_str());
-        return 2;
-    }
-    InputRecorder recorder;
-    if (!options.recordPath.empty() && !recorder.Open(options.recordPath, RecordingHeader(options))) {
-        std::fprintf(stderr, "voxmere: cannot write the record file %s\n", options.recordPath.c_str());
-        return 2;
-    }
-    RouteErrorMessages(parts, options.noDialogs);
+    std::fputs(parsed == CommandLineResult::Help ? UsageText() : VersionText(), stdout);
+    return 0;
+}
 
+int RunCore(const ProgramParts& parts, const RunOptions& options, RunFiles& files) {
     Core* core = new Core(parts.platform, parts.createDevice, options);
     if (!options.inputPath.empty()) {
-        core->UseReplay(std::move(replay));
+        core->UseReplay(std::move(files.replay));
     }
-    core->UseTrace(std::move(trace));
-    core->UseRecorder(std::move(recorder));
+    core->UseTrace(std::move(files.trace));
+    core->UseRecorder(std::move(files.recorder));
     int exitCode = 1;
     try {
         exitCode = core->Initialize() ? core->Run() : 1;
@@ -129,4 +123,22 @@ int RunProgram(int argc, const char* const* argv, const ProgramParts& parts) {
     core->Shutdown();
     delete core;
     return exitCode;
+}
+
+}  // namespace
+
+int RunProgram(int argc, const char* const* argv, const ProgramParts& parts) {
+    RunOptions options;
+    std::string error;
+    const CommandLineResult parsed = ParseCommandLine(argc, argv, options, error);
+    if (parsed != CommandLineResult::Run) {
+        return AnswerWithoutRunning(parsed, error);
+    }
+    RunFiles files;
+    if (!CheckOutputs(options, error) || !OpenRunFiles(options, files, error)) {
+        std::fprintf(stderr, "voxmere: %s\n", error.c_str());
+        return 2;
+    }
+    RouteErrorMessages(parts, options.noDialogs);
+    return RunCore(parts, options, files);
 }

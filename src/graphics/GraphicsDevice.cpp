@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "config/Settings.h"
 #include "platform/ErrorMessage.h"
 
 namespace {
@@ -41,6 +42,13 @@ RasterizerDesc RasterizerDescription(FillMode fill) {
 
 
 }  // namespace
+
+DisplaySettings DisplaySettingsFrom(const TypedSettings& settings) {
+    return DisplaySettings{.width = settings.windowWidth,
+                           .height = settings.windowHeight,
+                           .fullscreen = settings.fullscreen,
+                           .vsync = settings.VSync};
+}
 
 GraphicsDevice::GraphicsDevice()
     : overlayStatesActive_(false),

@@ -16,6 +16,9 @@ struct DisplaySettings {
     bool vsync = false;  // present on the vertical blank, at the matching mode's rate
 };
 
+struct TypedSettings;
+DisplaySettings DisplaySettingsFrom(const TypedSettings& settings);
+
 // Owns the render device with its swap chain, render target and depth buffer,
 // the depth-stencil, blend and rasterizer states and the viewport, and knows
 // the adapter's name and video memory.
