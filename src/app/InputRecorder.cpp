@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace {
+#include "app/InputReplay.h"
 
-// A replayed mouse offset must fit in 16 bits, as a cursor position in a
-// window message does.
-constexpr int32_t kMaxMouseOffset = 32767;
+namespace {
 
 int32_t ReplayableOffset(int32_t offset) { return std::clamp(offset, -kMaxMouseOffset, kMaxMouseOffset); }
 

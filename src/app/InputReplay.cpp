@@ -7,10 +7,6 @@
 
 namespace {
 
-// The widest cursor offset a replayed mouse move may take, the range of a
-// cursor position in a window message.
-constexpr int32_t kMaxMouseOffset = 32767;
-
 bool IsMouseOffset(int32_t offset) { return offset >= -kMaxMouseOffset && offset <= kMaxMouseOffset; }
 
 bool ParseLine(const std::string& line, ReplayEvent& event) {

@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+// The widest cursor offset a replayed mouse move may take, the range of a
+// cursor position in a window message.
+constexpr int32_t kMaxMouseOffset = 32767;
+
 // Recorded input, fed to the program instead of the keyboard and mouse.
 struct ReplayEvent {
     enum class Kind { KeyDown, KeyUp, Mouse };

@@ -10,11 +10,10 @@
 #include "app/FrameTrace.h"
 #include "app/InputRecorder.h"
 #include "app/InputReplay.h"
+#include "config/Settings.h"
 #include "platform/Files.h"
 
 namespace {
-
-constexpr const char* kSettingsFile = "config.ini";
 
 void RouteErrorMessages(const ProgramParts& parts, bool noDialogs) {
     SetErrorMessagesOnStderr(noDialogs || parts.stderrBesideDialogs);

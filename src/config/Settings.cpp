@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr const char* kSettingsFile = "config.ini";
-
 std::string TrimBlanks(const std::string& text) {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string::npos) {

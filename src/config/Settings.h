@@ -40,7 +40,10 @@ struct TypedSettings {
     bool renderFaces = false;
 };
 
-// The process-wide typed settings, read by every subsystem.
+// The settings file, read from the working directory.
+constexpr const char* kSettingsFile = "config.ini";
+
+// The process-wide typed settings, read by Core and handed down.
 TypedSettings& Config();
 
 // The key/value store of "config.ini". Keys are case-sensitive; the first
