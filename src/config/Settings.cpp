@@ -188,6 +188,7 @@ void Settings::LoadTypedSettings(TypedSettings& out) const {
     out.updateSpeed = GetInt("updateSpeed", out.updateSpeed);
     out.mapGenerationMethod = GetInt("mapGenerationMethod", out.mapGenerationMethod);
     out.renderFaces = Contains("renderFaces") && GetBool("renderFaces");
+    out.streamThreads = GetInt("streamThreads", out.streamThreads);
 }
 
 std::string NativePath(const std::string& settingsPath) {

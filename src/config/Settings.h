@@ -38,6 +38,8 @@ struct TypedSettings {
     // Opt-in: draw only the exposed faces of the visible cubes. Unlike the
     // other switches it is off unless the file turns it on.
     bool renderFaces = false;
+    // Opt-in: threads that stream chunks in the background (0: none).
+    int32_t streamThreads = 0;
 };
 
 // The settings file, read from the working directory.

@@ -3,18 +3,20 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "platform/ErrorMessage.h"
 
 Chunk::Chunk()
     : centre_(),
       origin_(),
-      visibleCount_(0),
       hasContent_(false),
       dirty_(false),
       queued_(false),
       grid_(),
-      visibleCubes_(),
+      listed_(false),
+      listOrigin_(),
+      lists_(),
       neighbours_{},
       pending_(),
       pendingFaces_(),
@@ -24,9 +26,6 @@ Chunk::Chunk()
       scanY_(0),
       scanZ_(0),
       listFaces_(false),
-      faces_(),
-      faceCapacity_(0),
-      faceStart_{},
       deferMarks_(false),
       deferredSides_(0) {}
 
@@ -45,15 +44,38 @@ bool Chunk::Initialize(int32_t width, int32_t height) {
     return true;
 }
 
+void Chunk::Initialize(int32_t width, int32_t height, std::shared_ptr<uint8_t[]> blocks) {
+    grid_.width = static_cast<uint32_t>(width);
+    grid_.height = static_cast<uint32_t>(height);
+    grid_.count = grid_.width * grid_.width * grid_.height;
+    grid_.writeCount = 0;
+    grid_.data = std::move(blocks);
+}
+
+void Chunk::AdoptBlocks(std::shared_ptr<uint8_t[]> blocks, uint32_t writeCount) {
+    grid_.data = std::move(blocks);
+    grid_.writeCount = writeCount;
+    AfterWrite();
+}
+
+CubeLists Chunk::TakeLists() {
+    listed_ = false;
+    return std::exchange(lists_, CubeLists{});
+}
+
+void Chunk::AdoptLists(CubeLists lists, const BlockPosition& origin) {
+    lists_ = std::move(lists);
+    listed_ = true;
+    listOrigin_ = origin;
+}
+
 void Chunk::Shutdown() {
-    if (grid_.data) {
+    // Blocks shared with other chunks or threads are only let go of.
+    if (grid_.data && grid_.data.use_count() == 1) {
         Clear();
     }
-    std::vector<CubeInstance>().swap(visibleCubes_);
-    visibleCount_ = 0;
-    faces_.reset();
-    faceCapacity_ = 0;
-    std::fill(std::begin(faceStart_), std::end(faceStart_), 0u);
+    lists_ = CubeLists{};
+    listed_ = false;
     std::vector<CubeInstance>().swap(pending_);
     std::vector<uint8_t>().swap(pendingFaces_);
     std::vector<uint8_t>().swap(scanScratch_);

@@ -16,11 +16,23 @@ struct BlockGrid {
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t count = 0;
-    std::unique_ptr<uint8_t[]> data;
+    // Shared so that a finished grid can be handed between threads whole;
+    // a grid another thread may read is never written again.
+    std::shared_ptr<uint8_t[]> data;
 
     uint32_t IndexOf(int32_t x, int32_t y, int32_t z) const {
         return (static_cast<uint32_t>(x) * height + static_cast<uint32_t>(y)) * width + static_cast<uint32_t>(z);
     }
+};
+
+// A chunk's visible cubes and, with face lists on, the exposed faces of
+// those cubes grouped by direction.
+struct CubeLists {
+    std::vector<CubeInstance> cubes;  // at least `count` entries
+    uint32_t count = 0;
+    std::unique_ptr<CubeInstance[]> faces;
+    uint32_t faceCapacity = 0;
+    uint32_t faceStart[7] = {};  // per direction, and the end
 };
 
 // Links to the six face neighbours, in this order.
@@ -50,6 +62,9 @@ public:
     // Allocates an all-air grid of width x height x width blocks; a failed
     // allocation ends the process with the out-of-memory message.
     bool Initialize(int32_t width, int32_t height);
+    // Starts on blocks made elsewhere (all air for a new world): no
+    // allocation of its own.
+    void Initialize(int32_t width, int32_t height, std::shared_ptr<uint8_t[]> blocks);
     void Shutdown();
 
     // Places the chunk at a block origin and recomputes its centre.
@@ -75,8 +90,17 @@ public:
     void DeferNeighbourMarks() { deferMarks_ = true; }
     void ApplyNeighbourMarks();
 
+    // Takes over finished blocks, made by a generation elsewhere, whole.
+    void AdoptBlocks(std::shared_ptr<uint8_t[]> blocks, uint32_t writeCount);
+    // Hands the finished lists over whole, leaving none.
+    CubeLists TakeLists();
+    // Takes over finished lists of the cubes at `origin`.
+    void AdoptLists(CubeLists lists, const BlockPosition& origin);
+
     // Resumable rebuild of the visible-cube list; returns the work done.
     int32_t BuildVisibleCubes(int32_t budget);
+    // The rest of a begun rebuild at once.
+    void FinishRebuild();
     // From now on every finished rebuild also lists the exposed faces of the
     // visible cubes, per direction.
     void EnableFaceLists() { listFaces_ = true; }
@@ -88,9 +112,12 @@ public:
     const BlockGrid& Grid() const { return grid_; }
     const BlockPosition& Origin() const { return origin_; }
     const Vec3& Centre() const { return centre_; }
-    uint32_t VisibleCount() const { return visibleCount_; }
-    const CubeInstance* VisibleCubes() const { return visibleCubes_.data(); }
+    uint32_t VisibleCount() const { return lists_.count; }
+    const CubeInstance* VisibleCubes() const { return lists_.cubes.data(); }
     bool HasContent() const { return hasContent_; }
+    // Whether the lists are those of the blocks at the chunk's origin: false
+    // before the first list and after a move until the next.
+    bool IsListedAtOrigin() const { return listed_ && listOrigin_ == origin_; }
     bool IsDirty() const { return dirty_; }
     bool IsQueued() const { return queued_; }
     uint32_t ScanVisited() const { return visited_; }
@@ -121,12 +148,13 @@ private:
 
     Vec3 centre_;
     BlockPosition origin_;
-    uint32_t visibleCount_;
     bool hasContent_;
     bool dirty_;
     bool queued_;
     BlockGrid grid_;
-    std::vector<CubeInstance> visibleCubes_;  // at least visibleCount_ entries
+    bool listed_;
+    BlockPosition listOrigin_;  // where the cubes of the lists are
+    CubeLists lists_;
     Chunk* neighbours_[kChunkSideCount];
     std::vector<CubeInstance> pending_;
     std::vector<uint8_t> pendingFaces_;  // per pending cube: its exposed faces, bit per FaceDirection
@@ -137,9 +165,6 @@ private:
     int32_t scanZ_;
 
     bool listFaces_;
-    std::unique_ptr<CubeInstance[]> faces_;  // grouped by direction
-    uint32_t faceCapacity_;
-    uint32_t faceStart_[kFaceDirectionCount + 1];
     bool deferMarks_;
     uint8_t deferredSides_;  // bit per ChunkSide
 };

@@ -1,16 +1,8 @@
 // The two budgeted work queues and the moving window of chunks.
 #include "world/Chunk.h"
+#include "world/ChunkStreamer.h"
 #include "world/TerrainGenerator.h"
 #include "world/VoxelWorld.h"
-
-namespace {
-constexpr int32_t kCavesMethod = 2;
-}  // namespace
-
-int32_t VoxelWorld::Generate(TerrainGenerator& generator, Chunk* chunk, int32_t budget) const {
-    return settings_.mapGenerationMethod == kCavesMethod ? generator.GenerateCaves(chunk, budget)
-                                                        : generator.GenerateHeightmap(chunk, budget);
-}
 
 void VoxelWorld::Update(float x, float y, float z) {
     if (chunks_.empty()) {
@@ -18,6 +10,10 @@ void VoxelWorld::Update(float x, float y, float z) {
     }
     lastPosition_ = Vec3{x, y, z};
     UpdateChunkWindow();
+    if (streamer_ != nullptr) {
+        streamer_->Update(*this, false);
+        return;
+    }
     if (!generationQueue_.empty()) {
         const int32_t loadSpeed = settings_.loadSpeed;
         if (loadSpeed > 0) {
@@ -34,7 +30,7 @@ void VoxelWorld::Update(float x, float y, float z) {
 }
 
 int32_t VoxelWorld::GenerateFront(int32_t budget) {
-    const int32_t work = Generate(*generator_, generationQueue_.front(), budget);
+    const int32_t work = generator_->Generate(settings_.mapGenerationMethod, generationQueue_.front(), budget);
     if (!generator_->IsBusy()) {
         generationQueue_.pop_front();
     }
@@ -97,33 +93,35 @@ void VoxelWorld::UpdateChunkWindow() {
     if (dx == 0 && dz == 0) {
         return;
     }
+    for (auto& entry : chunks_) {
+        Chunk* chunk = entry.second;
+        const BlockPosition origin = OriginAfterShift(chunk->Origin(), dx, dz);
+        if (!(origin == chunk->Origin())) {
+            chunk->MoveTo(origin);
+            if (streamer_ == nullptr) {
+                generationQueue_.push_back(chunk);
+            }
+        }
+    }
+    centre_ = target;
+}
+
+// One layer per axis moves to the side the player walked towards.
+BlockPosition VoxelWorld::OriginAfterShift(const BlockPosition& origin, int32_t dx, int32_t dz) const {
     const int32_t xLow = (centre_.x - chunksX_ / 2) * chunkWidth_;
     const int32_t xHigh = (centre_.x + chunksX_ / 2) * chunkWidth_;
     const int32_t zLow = (centre_.z - chunksZ_ / 2) * chunkWidth_;
     const int32_t zHigh = (centre_.z + chunksZ_ / 2) * chunkWidth_;
-    // One layer per axis moves to the side the player walked towards.
-    const auto shift = [this](int32_t d, int32_t& coordinate, int32_t low, int32_t high) {
+    const auto shift = [this](int32_t d, int32_t coordinate, int32_t low, int32_t high) {
         if (d > 0 && coordinate == low) {
-            coordinate = high;
-            return true;
+            return high;
         }
         if (d < 0 && coordinate == high - chunkWidth_) {
-            coordinate = low - chunkWidth_;
-            return true;
+            return low - chunkWidth_;
         }
-        return false;
+        return coordinate;
     };
-    for (auto& entry : chunks_) {
-        Chunk* chunk = entry.second;
-        BlockPosition origin = chunk->Origin();
-        const bool movedX = shift(dx, origin.x, xLow, xHigh);
-        const bool movedZ = shift(dz, origin.z, zLow, zHigh);
-        if (movedX || movedZ) {
-            chunk->MoveTo(origin);
-            generationQueue_.push_back(chunk);
-        }
-    }
-    centre_ = target;
+    return BlockPosition{shift(dx, origin.x, xLow, xHigh), origin.y, shift(dz, origin.z, zLow, zHigh)};
 }
 
 void VoxelWorld::PreGenerate(int32_t generationBudget, int32_t rebuildBudget) {

@@ -42,25 +42,25 @@ int32_t Chunk::BuildFaceLists() {
     }
     uint32_t total = 0;
     for (int direction = 0; direction < kFaceDirectionCount; ++direction) {
-        faceStart_[direction] = total;
+        lists_.faceStart[direction] = total;
         for (size_t k = 0; k < keys; ++k) {
             const uint32_t count = next[direction * keys + k];
             next[direction * keys + k] = total;
             total += count;
         }
     }
-    faceStart_[kFaceDirectionCount] = total;
-    if (faceCapacity_ < total || !faces_) {
-        faces_.reset(new (std::nothrow) CubeInstance[total + 1]);
-        if (!faces_) {
+    lists_.faceStart[kFaceDirectionCount] = total;
+    if (lists_.faceCapacity < total || !lists_.faces) {
+        lists_.faces.reset(new (std::nothrow) CubeInstance[total + 1]);
+        if (!lists_.faces) {
             ExitOutOfMemory();
         }
-        faceCapacity_ = total + 1;
+        lists_.faceCapacity = total + 1;
     }
     for (size_t i = 0; i < n; ++i) {
         for (uint32_t mask = pendingFaces_[i]; mask != 0; mask &= mask - 1) {
             const int direction = std::countr_zero(mask);
-            faces_[next[direction * keys + key(pending_[i], AxisOf(static_cast<FaceDirection>(direction)))]++] = pending_[i];
+            lists_.faces[next[direction * keys + key(pending_[i], AxisOf(static_cast<FaceDirection>(direction)))]++] = pending_[i];
         }
     }
     pendingFaces_.clear();
@@ -69,9 +69,9 @@ int32_t Chunk::BuildFaceLists() {
 
 uint32_t Chunk::FaceCount(FaceDirection direction) const {
     const int d = static_cast<int>(direction);
-    return faceStart_[d + 1] - faceStart_[d];
+    return lists_.faceStart[d + 1] - lists_.faceStart[d];
 }
 
 const CubeInstance* Chunk::Faces(FaceDirection direction) const {
-    return faces_.get() + faceStart_[static_cast<int>(direction)];
+    return lists_.faces.get() + lists_.faceStart[static_cast<int>(direction)];
 }

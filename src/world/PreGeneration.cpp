@@ -17,7 +17,6 @@
 
 namespace {
 constexpr int32_t kPreGenerationBudget = 100000;
-constexpr int32_t kPreRebuildBudget = 10000;
 
 // A chunk and how often it stands in the generation queue.
 struct GenerationJob {
@@ -64,9 +63,7 @@ void VoxelWorld::GenerateInParallel(unsigned threads) {
         generator.Initialize(seed, chunkWidth_, chunkHeight_);
         for (size_t i = next++; i < jobs.size(); i = next++) {
             for (int time = 0; time < jobs[i].times; ++time) {
-                do {
-                    Generate(generator, jobs[i].chunk, kPreGenerationBudget);
-                } while (generator.IsBusy());
+                generator.GenerateWhole(settings_.mapGenerationMethod, jobs[i].chunk);
             }
         }
     });
@@ -81,9 +78,7 @@ void VoxelWorld::RebuildInParallel(unsigned threads) {
     std::atomic<size_t> next{0};
     RunOnThreads(threads, [&] {
         for (size_t i = next++; i < jobs.size(); i = next++) {
-            while (jobs[i]->IsQueued()) {
-                jobs[i]->BuildVisibleCubes(kPreRebuildBudget);
-            }
+            jobs[i]->FinishRebuild();
         }
     });
     rebuildQueue_.clear();

@@ -8,6 +8,9 @@
 
 namespace {
 constexpr int32_t kHeightmapSampleCost = 5;
+constexpr int32_t kCavesMethod = 2;
+// What each call of a whole job gets: the result is the same for any budget.
+constexpr int32_t kWholeJobBudget = 100000;
 constexpr float kCaveThreshold = -0.1f;
 
 // Units still allowed before the budget check stops the job (at least one
@@ -306,4 +309,17 @@ int32_t TerrainGenerator::GenerateCaves(Chunk* chunk, int32_t budget) {
     }
     EndJob();
     return count;
+}
+
+int32_t TerrainGenerator::Generate(int32_t method, Chunk* chunk, int32_t budget) {
+    return method == kCavesMethod ? GenerateCaves(chunk, budget) : GenerateHeightmap(chunk, budget);
+}
+
+void TerrainGenerator::GenerateWhole(int32_t method, Chunk* chunk) {
+    while (busy_) {
+        Generate(method, current_, kWholeJobBudget);
+    }
+    do {
+        Generate(method, chunk, kWholeJobBudget);
+    } while (busy_);
 }

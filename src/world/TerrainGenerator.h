@@ -24,6 +24,11 @@ public:
     int32_t GenerateHeightmap(Chunk* chunk, int32_t budget);
     // Method 2: the height map carved by a 3-D density (1 unit per sample or block).
     int32_t GenerateCaves(Chunk* chunk, int32_t budget);
+    // One call of the method that mapGenerationMethod names (2 caves, any
+    // other value the height map).
+    int32_t Generate(int32_t method, Chunk* chunk, int32_t budget);
+    // A whole job on the chunk, after any job this generator had begun.
+    void GenerateWhole(int32_t method, Chunk* chunk);
 
     bool IsBusy() const { return busy_; }
     bool IsSamplingPending() const { return samplingPending_; }

@@ -15,6 +15,8 @@ static_assert(std::endian::native == std::endian::little, "row words are read as
 
 constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
 constexpr uint64_t kHigh = 0x8080808080808080ull;
+// What each call of a whole rebuild gets: the lists are the same for any budget.
+constexpr int32_t kWholeScanBudget = 10000;
 
 uint64_t LoadWord(const uint8_t* bytes) {
     uint64_t word;
@@ -154,14 +156,16 @@ void Chunk::BeginRebuild() {
 int32_t Chunk::FinishScan() {
     const int32_t faceWork = listFaces_ ? BuildFaceLists() : 0;
     const uint32_t n = static_cast<uint32_t>(pending_.size());
-    if (visibleCount_ > n) {
+    if (lists_.count > n) {
         // A shorter list is written over the old one, which keeps its storage.
-        std::copy(pending_.begin(), pending_.end(), visibleCubes_.begin());
+        std::copy(pending_.begin(), pending_.end(), lists_.cubes.begin());
     } else {
         // Any other takes over the storage it was gathered in.
-        visibleCubes_.swap(pending_);
+        lists_.cubes.swap(pending_);
     }
-    visibleCount_ = n;
+    lists_.count = n;
+    listed_ = true;
+    listOrigin_ = origin_;
     pending_.clear();
     queued_ = false;
     visited_ = 0;
@@ -176,6 +180,12 @@ int32_t Chunk::BuildVisibleCubes(int32_t budget) {
         return ScanWithinBudget(budget);
     } catch (const std::bad_alloc&) {
         ExitOutOfMemory();
+    }
+}
+
+void Chunk::FinishRebuild() {
+    while (queued_) {
+        BuildVisibleCubes(kWholeScanBudget);
     }
 }
 

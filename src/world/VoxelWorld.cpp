@@ -1,11 +1,13 @@
 #include "world/VoxelWorld.h"
 
 #include "world/Chunk.h"
+#include "world/ChunkStreamer.h"
 #include "world/CubeRenderer.h"
 #include "world/Frustum.h"
 #include "world/TerrainGenerator.h"
 #include "world/WorkerThreads.h"
 #include "world/WorldSettings.h"
+#include "platform/ErrorMessage.h"
 
 VoxelWorld::VoxelWorld()
     : chunksX_(0),
@@ -28,6 +30,7 @@ VoxelWorld::VoxelWorld()
       frustum_(nullptr),
       renderer_(nullptr),
       generator_(nullptr),
+      streamer_(nullptr),
       statisticsCallback_(this, &VoxelWorld::FillStatisticsLine) {}
 
 VoxelWorld::~VoxelWorld() { Shutdown(); }
@@ -38,6 +41,7 @@ bool VoxelWorld::Initialize(const WorldSettings& settings, RenderDevice* device)
         return false;
     }
     ComputeCounts();
+    StartStreamer();
     BuildWorld();
     frustum_ = new Frustum();
     generator_ = new TerrainGenerator();
@@ -51,7 +55,12 @@ bool VoxelWorld::Initialize(const WorldSettings& settings, RenderDevice* device)
             return false;
         }
     }
-    if (!settings_.instantStart) {
+    if (streamer_ != nullptr) {
+        streamer_->Update(*this, false);  // the threads start on the nearest chunks now
+        while (!settings_.instantStart && !streamer_->IsComplete()) {
+            streamer_->Update(*this, true);
+        }
+    } else if (!settings_.instantStart) {
         PreGenerateInParallel(HardwareThreads());
     }
     RegisterCallback(&statisticsCallback_);
@@ -72,22 +81,53 @@ void VoxelWorld::ComputeCounts() {
     wrapZ_ = settings.infiniteTerrain;
     wrapY_ = false;
     renderFaces_ = settings.renderFaces;
+    // The player starts over the corner of the centre chunk.
+    lastPosition_ = Vec3{static_cast<float>(centre_.x * chunkWidth_), static_cast<float>((centre_.y + 1) * chunkHeight_),
+                         static_cast<float>(centre_.z * chunkWidth_)};
+}
+
+// More threads than the machine runs at once would only take turns, and
+// take the main thread's turns too.
+void VoxelWorld::StartStreamer() {
+    if (settings_.streamThreads <= 0) {
+        return;
+    }
+    const unsigned threads = std::min(static_cast<unsigned>(settings_.streamThreads), HardwareThreads());
+    streamer_ = new ChunkStreamer();
+    if (!streamer_->Initialize(settings_, threads)) {
+        ReportDiagnostic("could not start the stream threads: the main thread streams the world");
+        delete streamer_;
+        streamer_ = nullptr;
+    }
+}
+
+bool VoxelWorld::IsComplete() const {
+    return streamer_ != nullptr ? streamer_->IsComplete() : generationQueue_.empty() && rebuildQueue_.empty();
 }
 
 // Chunks are created z-outermost, x-innermost; the generation queue starts in
-// that order.
+// that order. Streamed in the background, they start on one shared grid of
+// air and take over finished grids whole.
 void VoxelWorld::BuildWorld() {
+    std::shared_ptr<uint8_t[]> air;
+    if (streamer_ != nullptr) {
+        air = std::make_shared<uint8_t[]>(static_cast<size_t>(blocksPerChunk_));
+    }
     for (int32_t z = 0; z < chunksZ_; ++z) {
         for (int32_t y = 0; y < chunksY_; ++y) {
             for (int32_t x = 0; x < chunksX_; ++x) {
                 Chunk* chunk = new Chunk();
-                chunk->Initialize(chunkWidth_, chunkHeight_);
+                if (streamer_ != nullptr) {
+                    chunk->Initialize(chunkWidth_, chunkHeight_, air);
+                } else {
+                    chunk->Initialize(chunkWidth_, chunkHeight_);
+                    generationQueue_.push_back(chunk);
+                }
                 chunk->MoveTo(BlockPosition{x * chunkWidth_, y * chunkHeight_, z * chunkWidth_});
                 if (renderFaces_) {
                     chunk->EnableFaceLists();
                 }
                 chunks_[ChunkKey{x, y, z}] = chunk;
-                generationQueue_.push_back(chunk);
                 ++chunkCount_;
             }
         }
@@ -126,6 +166,11 @@ void VoxelWorld::LinkNeighbours() {
 
 void VoxelWorld::Shutdown() {
     RemoveCallback(&statisticsCallback_);
+    if (streamer_ != nullptr) {
+        streamer_->Shutdown();  // no thread reads a chunk's blocks from here on
+        delete streamer_;
+        streamer_ = nullptr;
+    }
     for (auto& entry : chunks_) {
         entry.second->Shutdown();
         delete entry.second;

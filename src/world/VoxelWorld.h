@@ -12,6 +12,7 @@
 #include "world/WorldSettings.h"
 
 class Chunk;
+class ChunkStreamer;
 class CubeRenderer;
 class Frustum;
 class RenderDevice;
@@ -43,10 +44,16 @@ public:
     bool IsBlockSolid(int32_t x, int32_t y, int32_t z) const;
 
     ChunkKey CentreChunk() const { return centre_; }
+    // The position of the latest Update; before it, the player's start.
+    const Vec3& LastPosition() const { return lastPosition_; }
+    // Where a chunk at `origin` goes when the window steps by (dx, dz) chunks.
+    BlockPosition OriginAfterShift(const BlockPosition& origin, int32_t dx, int32_t dz) const;
+    // The background streaming, or null when the budgets rule.
+    ChunkStreamer* Streamer() { return streamer_; }
     int32_t ChunkWidth() const { return chunkWidth_; }
     int32_t ChunkHeight() const { return chunkHeight_; }
     // Every chunk of the window generated and its visible cubes listed.
-    bool IsComplete() const { return generationQueue_.empty() && rebuildQueue_.empty(); }
+    bool IsComplete() const;
     Chunk* FindChunk(const ChunkKey& slot);
     const Chunk* FindChunk(const ChunkKey& slot) const;
     // Every chunk by slot, in key order.
@@ -83,14 +90,14 @@ public:
 
 private:
     void ComputeCounts();
+    void StartStreamer();
+    bool IsDrawable(const Chunk& chunk) const;
     void BuildWorld();
     void LinkNeighbours();
     Chunk* SlotAt(int32_t x, int32_t y, int32_t z, int32_t n, bool wrap, int axis);
     // One generation call on the chunk at the head of the queue; drops it
     // from the queue once the job has ended.
     int32_t GenerateFront(int32_t budget);
-    // One call of the generation method that mapGenerationMethod selects.
-    int32_t Generate(TerrainGenerator& generator, Chunk* chunk, int32_t budget) const;
     int32_t RebuildFront(int32_t budget);
     void RunGeneration(int32_t budget);
     void RunRebuilds(int32_t budget);
@@ -125,5 +132,6 @@ private:
     Frustum* frustum_;
     CubeRenderer* renderer_;
     TerrainGenerator* generator_;
+    ChunkStreamer* streamer_;
     TSpecificCallback<VoxelWorld> statisticsCallback_;
 };

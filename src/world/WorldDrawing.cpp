@@ -4,6 +4,7 @@
 
 #include "text/OverlayRegistry.h"
 #include "world/Chunk.h"
+#include "world/ChunkStreamer.h"
 #include "world/CubeRenderer.h"
 #include "world/Frustum.h"
 #include "world/VoxelWorld.h"
@@ -76,14 +77,18 @@ void VoxelWorld::Render(RenderDevice& device, const Matrix4& world, const Matrix
 }
 
 // Chunks are walked in key order; the walk ends at the first chunk that has
-// not been generated yet.
+// not been generated yet. Streamed in the background, a chunk whose lists
+// are not those of its blocks is passed over instead.
 void VoxelWorld::DrawChunks(RenderDevice& device, const Vec3& eye) {
     const Vec3 halfExtent{static_cast<float>(chunkWidth_) / 2.0f, static_cast<float>(chunkHeight_) / 2.0f,
                           static_cast<float>(chunkWidth_) / 2.0f};
     drawList_.clear();
     for (const auto& entry : chunks_) {
         const Chunk* chunk = entry.second;
-        if (!chunk->HasContent()) {
+        if (!IsDrawable(*chunk)) {
+            if (streamer_ != nullptr) {
+                continue;
+            }
             break;
         }
         if (!frustum_->IsBoxVisible(chunk->Centre(), halfExtent)) {
@@ -114,6 +119,10 @@ void VoxelWorld::DrawChunks(RenderDevice& device, const Vec3& eye) {
         DrawChunkFaces(device, *chunk, eye);
     }
     renderer_->EndFaces(device);
+}
+
+bool VoxelWorld::IsDrawable(const Chunk& chunk) const {
+    return streamer_ != nullptr ? chunk.IsListedAtOrigin() : chunk.HasContent();
 }
 
 // One instanced draw of the whole cube per visible cube.

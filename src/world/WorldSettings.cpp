@@ -24,6 +24,7 @@ WorldSettings WorldSettingsFrom(const TypedSettings& settings) {
     world.updateSpeed = settings.updateSpeed;
     world.voxelSize = settings.voxelSize;
     world.cubeShaderName = settings.cubeShaderName;
+    world.streamThreads = settings.streamThreads;
     return world;
 }
 

@@ -19,6 +19,9 @@ struct WorldSettings {
     int32_t updateSpeed = 0;  // visible-cube rebuild work per frame
     float voxelSize = 1.0f;
     std::string cubeShaderName;
+    // Background threads that generate and list chunks; 0 streams on the
+    // main thread under the two budgets.
+    int32_t streamThreads = 0;
 };
 
 WorldSettings WorldSettingsFrom(const TypedSettings& settings);

@@ -64,6 +64,10 @@ const char* ToolUsage() {
            "                         stream frames F worst_ms W median_ms M\n"
            "  --load-speed N         generation units per frame while streaming\n"
            "  --update-speed N       rebuild units per frame while streaming\n"
+           "  --stream-threads N     stream (and pre-generate) on N background threads\n"
+           "                         (streamThreads); --stream then paces its frames at\n"
+           "                         60 Hz and adds ready_ms R to its line: the time until\n"
+           "                         every chunk had its lists"
            "  --time N               time N start-ups with pre-generation only:\n"
            "                         pregen_ms median A min B max C runs N\n"
            "  --column X Z           after pre-generation, print the surface of the block\n"
@@ -118,6 +122,8 @@ bool ParseToolOptions(int argc, char** argv, ToolOptions& out, std::string& erro
             ok = TakeInteger(argc, argv, i, 1, kIntMax, out.loadSpeed, error);
         } else if (option == "--update-speed") {
             ok = TakeInteger(argc, argv, i, 1, kIntMax, out.updateSpeed, error);
+        } else if (option == "--stream-threads") {
+            ok = TakeInteger(argc, argv, i, 0, 1024, out.streamThreads, error);
         } else if (option == "--column") {
             out.mode = ToolOptions::Mode::Columns;
             ToolOptions::Column column;

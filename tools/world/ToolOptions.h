@@ -24,6 +24,7 @@ struct ToolOptions {
     int32_t rebuildBudget = 0;
     int32_t loadSpeed = 0;
     int32_t updateSpeed = 0;
+    int32_t streamThreads = 0;
     int32_t runs = 0;
     std::vector<Column> columns;
     bool help = false;

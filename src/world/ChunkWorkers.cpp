@@ -1,0 +1,186 @@
+#include "world/ChunkWorkers.h"
+
+#include <system_error>
+#include <utility>
+
+#include "platform/ThreadPriority.h"
+#include "world/TerrainGenerator.h"
+
+namespace {
+size_t Mix(size_t hash, int32_t value) {
+    return (hash ^ static_cast<uint32_t>(value)) * 0x100000001b3ull;
+}
+
+size_t HashOf(const BlockPosition& position, size_t hash) {
+    return Mix(Mix(Mix(hash, position.x), position.y), position.z);
+}
+
+constexpr size_t kHashBasis = 0xcbf29ce484222325ull;
+}  // namespace
+
+bool operator==(const ListKey& a, const ListKey& b) {
+    if (!(a.own == b.own)) {
+        return false;
+    }
+    for (int side = 0; side < ListKey::kSides; ++side) {
+        if (a.present[side] != b.present[side] || (a.present[side] && !(a.sides[side] == b.sides[side]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+size_t ListKeyHash::operator()(const ListKey& key) const {
+    size_t hash = HashOf(key.own, kHashBasis);
+    for (int side = 0; side < ListKey::kSides; ++side) {
+        hash = key.present[side] ? HashOf(key.sides[side], hash) : Mix(hash, -1);
+    }
+    return hash;
+}
+
+size_t BlockPositionHash::operator()(const BlockPosition& position) const { return HashOf(position, kHashBasis); }
+
+bool ChunkWorkers::Start(unsigned threads, const WorkerSetup& setup) {
+    stopping_ = false;
+    for (unsigned i = 0; i < threads; ++i) {
+        try {
+            threads_.emplace_back([this, setup] { Work(setup); });
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    return !threads_.empty();
+}
+
+void ChunkWorkers::Stop() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+        waiting_.clear();
+    }
+    jobsChanged_.notify_all();
+    for (std::thread& thread : threads_) {
+        thread.join();
+    }
+    threads_.clear();
+    finished_.clear();
+}
+
+void ChunkWorkers::Withdraw(std::vector<ChunkJob>& out) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    for (ChunkJob& job : waiting_) {
+        out.push_back(std::move(job));
+    }
+    waiting_.clear();
+}
+
+void ChunkWorkers::Submit(std::vector<ChunkJob>& jobs) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        for (ChunkJob& job : jobs) {
+            waiting_.push_back(std::move(job));
+        }
+    }
+    jobs.clear();
+    jobsChanged_.notify_all();
+}
+
+void ChunkWorkers::TakeFinished(std::vector<ChunkResult>& out, bool wait) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (wait) {
+        resultsChanged_.wait(lock, [this] {
+            return !finished_.empty() || (running_ == 0 && (waiting_.empty() || held_)) || threads_.empty();
+        });
+    }
+    for (ChunkResult& result : finished_) {
+        out.push_back(std::move(result));
+    }
+    finished_.clear();
+}
+
+void ChunkWorkers::Hold(bool held) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        held_ = held;
+    }
+    jobsChanged_.notify_all();
+    resultsChanged_.notify_all();
+}
+
+void ChunkWorkers::Work(const WorkerSetup& setup) {
+    LowerThreadPriority();
+    ChunkBuilder builder(setup);
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (true) {
+        jobsChanged_.wait(lock, [this] { return stopping_ || (!held_ && !waiting_.empty()); });
+        if (stopping_) {
+            return;
+        }
+        const ChunkJob job = std::move(waiting_.front());
+        waiting_.pop_front();
+        ++running_;
+        lock.unlock();
+        ChunkResult result = builder.Build(job);
+        lock.lock();
+        --running_;
+        finished_.push_back(std::move(result));
+        resultsChanged_.notify_all();
+    }
+}
+
+ChunkBuilder::ChunkBuilder(const WorkerSetup& setup) : setup_(setup), generator_(new TerrainGenerator()) {
+    generator_->Initialize(setup.seed, setup.chunkWidth, setup.chunkHeight);
+    own_.Initialize(setup.chunkWidth, setup.chunkHeight, nullptr);
+    for (Chunk& side : sides_) {
+        side.Initialize(setup.chunkWidth, setup.chunkHeight, nullptr);
+    }
+    if (setup.faceLists) {
+        own_.EnableFaceLists();
+    }
+}
+
+ChunkBuilder::~ChunkBuilder() { generator_->Shutdown(); }
+
+ChunkResult ChunkBuilder::Build(const ChunkJob& job) {
+    return job.kind == ChunkJob::Kind::Blocks ? BuildBlocks(job) : BuildLists(job);
+}
+
+// Fresh storage for every chunk: the blocks leave with the result.
+ChunkResult ChunkBuilder::BuildBlocks(const ChunkJob& job) {
+    const BlockGrid& grid = own_.Grid();
+    own_.AdoptBlocks(std::make_shared<uint8_t[]>(grid.count), 0);
+    own_.MoveTo(job.key.own);
+    generator_->GenerateWhole(setup_.method, &own_);
+    ChunkResult result;
+    result.kind = ChunkJob::Kind::Blocks;
+    result.key = job.key;
+    result.blocks = grid.data;
+    result.writeCount = grid.writeCount;
+    own_.AdoptBlocks(nullptr, 0);
+    return result;
+}
+
+// The scan reads the blocks through the scratch chunks' links, as a chunk of
+// the world reads its neighbours'.
+ChunkResult ChunkBuilder::BuildLists(const ChunkJob& job) {
+    own_.AdoptBlocks(job.blocks[0], 1);
+    own_.MoveTo(job.key.own);
+    for (int side = 0; side < ListKey::kSides; ++side) {
+        Chunk* neighbour = job.key.present[side] ? &sides_[side] : nullptr;
+        if (neighbour != nullptr) {
+            neighbour->AdoptBlocks(job.blocks[1 + side], 1);
+        }
+        own_.SetNeighbour(static_cast<ChunkSide>(side), neighbour);
+    }
+    own_.BeginRebuild();
+    own_.FinishRebuild();
+    ChunkResult result;
+    result.kind = ChunkJob::Kind::Lists;
+    result.key = job.key;
+    result.lists = own_.TakeLists();
+    own_.AdoptBlocks(nullptr, 0);
+    for (Chunk& side : sides_) {
+        side.AdoptBlocks(nullptr, 0);
+    }
+    return result;
+}

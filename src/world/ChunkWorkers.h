@@ -1,0 +1,124 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "world/Chunk.h"
+#include "world/WorldCoordinates.h"
+
+class TerrainGenerator;
+
+// What a chunk's lists are made from: the blocks at its own origin and at the
+// origins of the four horizontal face neighbours it is linked to (none at the
+// edge of a window that does not wrap).
+struct ListKey {
+    static constexpr int kSides = 4;  // XMinus, XPlus, ZMinus, ZPlus, as in ChunkSide
+
+    BlockPosition own;
+    BlockPosition sides[kSides];
+    bool present[kSides] = {};
+
+    friend bool operator==(const ListKey& a, const ListKey& b);
+};
+
+struct ListKeyHash {
+    size_t operator()(const ListKey& key) const;
+};
+struct BlockPositionHash {
+    size_t operator()(const BlockPosition& position) const;
+};
+
+// One piece of background work: the blocks of the chunk at key.own, or its
+// lists from blocks already made.
+struct ChunkJob {
+    enum class Kind { Blocks, Lists };
+    Kind kind = Kind::Blocks;
+    ListKey key;
+    std::shared_ptr<uint8_t[]> blocks[1 + ListKey::kSides];  // Lists: own, then the present sides
+};
+
+// A finished job, handed back whole.
+struct ChunkResult {
+    ChunkJob::Kind kind = ChunkJob::Kind::Blocks;
+    ListKey key;
+    std::shared_ptr<uint8_t[]> blocks;  // Blocks
+    uint32_t writeCount = 0;            // Blocks
+    CubeLists lists;                    // Lists
+};
+
+// How the workers build chunks: the same generator and scan as the world's.
+struct WorkerSetup {
+    std::string seed;
+    int32_t method = 1;
+    int32_t chunkWidth = 0;
+    int32_t chunkHeight = 0;
+    bool faceLists = false;
+};
+
+// Background threads that generate blocks and scan lists. Each job is taken
+// by one thread, works only on blocks nobody writes any more and on storage
+// of its own, and comes back as one result; jobs waiting their turn can be
+// taken back and handed out again in a new order.
+class ChunkWorkers {
+public:
+    ChunkWorkers() = default;
+    ~ChunkWorkers() { Stop(); }
+    ChunkWorkers(const ChunkWorkers&) = delete;
+    ChunkWorkers& operator=(const ChunkWorkers&) = delete;
+
+    // Starts up to `threads` threads; false when none could be started.
+    bool Start(unsigned threads, const WorkerSetup& setup);
+    // Drops the waiting jobs, lets the running ones end and joins the threads.
+    void Stop();
+    unsigned Threads() const { return static_cast<unsigned>(threads_.size()); }
+
+    // Appends the jobs no thread has taken yet to `out` and forgets them.
+    void Withdraw(std::vector<ChunkJob>& out);
+    // Queues jobs, to be taken in the order given.
+    void Submit(std::vector<ChunkJob>& jobs);
+    // Moves the finished results to `out`. With `wait`, first waits until
+    // there is one or nothing is left to do.
+    void TakeFinished(std::vector<ChunkResult>& out, bool wait);
+    // While held no thread takes a new job (tests hold them to see a world
+    // whose work is still outstanding).
+    void Hold(bool held);
+
+private:
+    void Work(const WorkerSetup& setup);
+
+    std::mutex mutex_;
+    std::condition_variable jobsChanged_;
+    std::condition_variable resultsChanged_;
+    std::deque<ChunkJob> waiting_;
+    std::vector<ChunkResult> finished_;
+    unsigned running_ = 0;
+    bool stopping_ = false;
+    bool held_ = false;
+    std::vector<std::thread> threads_;
+};
+
+// The work one job does, on a thread's own generator and scratch chunks.
+class ChunkBuilder {
+public:
+    explicit ChunkBuilder(const WorkerSetup& setup);
+    ~ChunkBuilder();
+    ChunkBuilder(const ChunkBuilder&) = delete;
+    ChunkBuilder& operator=(const ChunkBuilder&) = delete;
+
+    ChunkResult Build(const ChunkJob& job);
+
+private:
+    ChunkResult BuildBlocks(const ChunkJob& job);
+    ChunkResult BuildLists(const ChunkJob& job);
+
+    WorkerSetup setup_;
+    std::unique_ptr<TerrainGenerator> generator_;
+    Chunk own_;
+    Chunk sides_[ListKey::kSides];
+};
