@@ -81,7 +81,7 @@ void ChunkStreamer::Update(VoxelWorld& world, bool wait) {
         Accept(result);
     }
     InstallReady();
-    Plan();
+    Plan(stepped);
 }
 
 void ChunkStreamer::AttachSlots(const VoxelWorld& world) {
@@ -127,19 +127,22 @@ void ChunkStreamer::RefreshWanted(const VoxelWorld& world) {
     OrderWanted();
 }
 
-// A chunk's lists go before the blocks of chunks half a chunk further out.
+// The window comes first, nearest first, then what lies ahead of a step; a
+// chunk's lists go before the blocks of chunks half a chunk further out.
 void ChunkStreamer::OrderWanted() {
+    constexpr float kAhead = 1.0e9f;
+    const float listsFirst = 0.5f * static_cast<float>(chunkWidth_);
     wantedOrigins_.assign(wantedBlocks_.begin(), wantedBlocks_.end());
     order_.clear();
-    const float listsFirst = 0.5f * static_cast<float>(chunkWidth_);
     for (uint32_t i = 0; i < wantedOrigins_.size(); ++i) {
-        order_.push_back(Wanted{Wanted::Kind::Blocks, i, DistanceTo(wantedOrigins_[i])});
+        const float ahead = slotAt_.count(wantedOrigins_[i]) != 0 ? 0.0f : kAhead;
+        order_.push_back(Wanted{Wanted::Kind::Blocks, i, DistanceTo(wantedOrigins_[i]) + ahead});
     }
     for (uint32_t i = 0; i < slots_.size(); ++i) {
         order_.push_back(Wanted{Wanted::Kind::SlotLists, i, DistanceTo(slots_[i].wanted.own) - listsFirst});
     }
     for (uint32_t i = 0; i < aheadLists_.size(); ++i) {
-        order_.push_back(Wanted{Wanted::Kind::AheadLists, i, DistanceTo(aheadLists_[i].own) - listsFirst});
+        order_.push_back(Wanted{Wanted::Kind::AheadLists, i, DistanceTo(aheadLists_[i].own) - listsFirst + kAhead});
     }
     std::stable_sort(order_.begin(), order_.end(),
                      [](const Wanted& a, const Wanted& b) { return a.distance < b.distance; });
@@ -203,16 +206,19 @@ void ChunkStreamer::Install(Slot& slot) {
     }
 }
 
-// The nearest things missing that can be made now; jobs still waiting from
-// the last planning are taken back and handed out again with them.
-void ChunkStreamer::Plan() {
-    WithdrawWaiting();
+// Hands out the nearest things missing that can be made now, up to a number
+// in flight. After a step the waiting jobs are taken back first: what they
+// make may no longer be wanted, and the order changed.
+void ChunkStreamer::Plan(bool stepped) {
+    if (stepped) {
+        WithdrawWaiting();
+    }
     const size_t limit = kJobsAheadPerThread * std::max(1u, workers_.Threads());
-    std::vector<ChunkJob> jobs;
     while (madeBefore_ < order_.size() && IsMade(order_[madeBefore_])) {
         ++madeBefore_;
     }
-    for (size_t i = madeBefore_; i < order_.size() && jobs.size() < limit; ++i) {
+    std::vector<ChunkJob> jobs;
+    for (size_t i = madeBefore_; i < order_.size() && InFlight() + jobs.size() < limit; ++i) {
         if (!IsMade(order_[i])) {
             AddJob(order_[i], jobs);
         }
@@ -253,11 +259,11 @@ bool ChunkStreamer::IsMade(const Wanted& wanted) const {
 
 void ChunkStreamer::AddJob(const Wanted& wanted, std::vector<ChunkJob>& jobs) const {
     if (wanted.kind == Wanted::Kind::SlotLists) {
-        AddListsJob(slots_[wanted.index].wanted, jobs);
+        AddListsJob(slots_[wanted.index].wanted, wanted.distance, jobs);
         return;
     }
     if (wanted.kind == Wanted::Kind::AheadLists) {
-        AddListsJob(aheadLists_[wanted.index], jobs);
+        AddListsJob(aheadLists_[wanted.index], wanted.distance, jobs);
         return;
     }
     const BlockPosition& origin = wantedOrigins_[wanted.index];
@@ -265,12 +271,13 @@ void ChunkStreamer::AddJob(const Wanted& wanted, std::vector<ChunkJob>& jobs) co
         ChunkJob job;
         job.kind = ChunkJob::Kind::Blocks;
         job.key.own = origin;
+        job.distance = wanted.distance;
         jobs.push_back(std::move(job));
     }
 }
 
 // Only once every block it reads is made.
-void ChunkStreamer::AddListsJob(const ListKey& key, std::vector<ChunkJob>& jobs) const {
+void ChunkStreamer::AddListsJob(const ListKey& key, float distance, std::vector<ChunkJob>& jobs) const {
     if (lists_.count(key) != 0 || listsInFlight_.count(key) != 0) {
         return;
     }
@@ -287,6 +294,7 @@ void ChunkStreamer::AddListsJob(const ListKey& key, std::vector<ChunkJob>& jobs)
         }
         job.blocks[part] = found->second.data;
     }
+    job.distance = distance;
     jobs.push_back(std::move(job));
 }
 

@@ -68,12 +68,13 @@ private:
     void InstallReady();
     void Install(Slot& slot);
     void OrderWanted();
-    void Plan();
+    void Plan(bool stepped);
+    size_t InFlight() const { return blocksInFlight_.size() + listsInFlight_.size(); }
     void WithdrawWaiting();
     bool IsMade(const Wanted& wanted) const;
     // Adds the job that makes `wanted` unless it is on its way or cannot start yet.
     void AddJob(const Wanted& wanted, std::vector<ChunkJob>& jobs) const;
-    void AddListsJob(const ListKey& key, std::vector<ChunkJob>& jobs) const;
+    void AddListsJob(const ListKey& key, float distance, std::vector<ChunkJob>& jobs) const;
     float DistanceTo(const BlockPosition& origin) const;
 
     ChunkWorkers workers_;

@@ -1,5 +1,6 @@
 #include "world/ChunkWorkers.h"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
@@ -16,6 +17,8 @@ size_t HashOf(const BlockPosition& position, size_t hash) {
 }
 
 constexpr size_t kHashBasis = 0xcbf29ce484222325ull;
+
+bool Farther(const ChunkJob& a, const ChunkJob& b) { return a.distance > b.distance; }
 }  // namespace
 
 bool operator==(const ListKey& a, const ListKey& b) {
@@ -79,6 +82,7 @@ void ChunkWorkers::Submit(std::vector<ChunkJob>& jobs) {
         const std::lock_guard<std::mutex> lock(mutex_);
         for (ChunkJob& job : jobs) {
             waiting_.push_back(std::move(job));
+            std::push_heap(waiting_.begin(), waiting_.end(), Farther);
         }
     }
     jobs.clear();
@@ -89,7 +93,7 @@ void ChunkWorkers::TakeFinished(std::vector<ChunkResult>& out, bool wait) {
     std::unique_lock<std::mutex> lock(mutex_);
     if (wait) {
         resultsChanged_.wait(lock, [this] {
-            return !finished_.empty() || (running_ == 0 && (waiting_.empty() || held_)) || threads_.empty();
+            return (running_ == 0 && (waiting_.empty() || held_)) || threads_.empty();
         });
     }
     for (ChunkResult& result : finished_) {
@@ -116,8 +120,9 @@ void ChunkWorkers::Work(const WorkerSetup& setup) {
         if (stopping_) {
             return;
         }
-        const ChunkJob job = std::move(waiting_.front());
-        waiting_.pop_front();
+        std::pop_heap(waiting_.begin(), waiting_.end(), Farther);
+        const ChunkJob job = std::move(waiting_.back());
+        waiting_.pop_back();
         ++running_;
         lock.unlock();
         ChunkResult result = builder.Build(job);
@@ -148,7 +153,7 @@ ChunkResult ChunkBuilder::Build(const ChunkJob& job) {
 // Fresh storage for every chunk: the blocks leave with the result.
 ChunkResult ChunkBuilder::BuildBlocks(const ChunkJob& job) {
     const BlockGrid& grid = own_.Grid();
-    own_.AdoptBlocks(std::make_shared<uint8_t[]>(grid.count), 0);
+    own_.AdoptBlocks(std::make_shared_for_overwrite<uint8_t[]>(grid.count), 0);  // every byte is written
     own_.MoveTo(job.key.own);
     generator_->GenerateWhole(setup_.method, &own_);
     ChunkResult result;

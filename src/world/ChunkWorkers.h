@@ -41,6 +41,7 @@ struct ChunkJob {
     Kind kind = Kind::Blocks;
     ListKey key;
     std::shared_ptr<uint8_t[]> blocks[1 + ListKey::kSides];  // Lists: own, then the present sides
+    float distance = 0.0f;                                    // from the player: nearer jobs go first
 };
 
 // A finished job, handed back whole.
@@ -62,9 +63,9 @@ struct WorkerSetup {
 };
 
 // Background threads that generate blocks and scan lists. Each job is taken
-// by one thread, works only on blocks nobody writes any more and on storage
-// of its own, and comes back as one result; jobs waiting their turn can be
-// taken back and handed out again in a new order.
+// by one thread, nearest first, works only on blocks nobody writes any more
+// and on storage of its own, and comes back as one result; jobs waiting
+// their turn can be taken back.
 class ChunkWorkers {
 public:
     ChunkWorkers() = default;
@@ -80,10 +81,10 @@ public:
 
     // Appends the jobs no thread has taken yet to `out` and forgets them.
     void Withdraw(std::vector<ChunkJob>& out);
-    // Queues jobs, to be taken in the order given.
+    // Queues jobs; the nearest waiting job is taken first.
     void Submit(std::vector<ChunkJob>& jobs);
     // Moves the finished results to `out`. With `wait`, first waits until
-    // there is one or nothing is left to do.
+    // every job handed out has finished (or the workers are held).
     void TakeFinished(std::vector<ChunkResult>& out, bool wait);
     // While held no thread takes a new job (tests hold them to see a world
     // whose work is still outstanding).
@@ -95,7 +96,7 @@ private:
     std::mutex mutex_;
     std::condition_variable jobsChanged_;
     std::condition_variable resultsChanged_;
-    std::deque<ChunkJob> waiting_;
+    std::vector<ChunkJob> waiting_;  // a heap, nearest on top
     std::vector<ChunkResult> finished_;
     unsigned running_ = 0;
     bool stopping_ = false;
