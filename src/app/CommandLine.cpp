@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "app/Version.h"
 
@@ -47,7 +48,11 @@ const char* UsageText() {
            "  --record FILE       write the keyboard and mouse input in the --input format (record with\n"
            "                      --fixed-dt for a replay that follows the same path)\n"
            "  --no-dialogs        report failures on stderr only, without a message box\n"
-           "  --stats             print the last frame's drawing statistics on exit\n"
+           "  --stats             print the last frame's drawing statistics on exit, and when the\n"
+           "                      world first had every chunk listed\n"
+           "  --check-window      once the world was first ready, count the frames in which a chunk\n"
+           "                      of the window had no lists of its own blocks; printed on exit as\n"
+           "                      'window frames F gaps G'\n"
            "  --help              show this text\n"
            "  --version           show the version\n"
            "\n"
@@ -97,9 +102,13 @@ CommandLineResult ParseOption(int argc, const char* const* argv, int& i, RunOpti
     if (Is(option, "--version")) {
         return CommandLineResult::Version;
     }
-    if (Is(option, "--no-dialogs") || Is(option, "--stats")) {
-        (Is(option, "--stats") ? options.printStats : options.noDialogs) = true;
-        return CommandLineResult::Run;
+    for (const auto& [name, flag] : {std::pair{"--no-dialogs", &options.noDialogs},
+                                     std::pair{"--stats", &options.printStats},
+                                     std::pair{"--check-window", &options.checkWindow}}) {
+        if (Is(option, name)) {
+            *flag = true;
+            return CommandLineResult::Run;
+        }
     }
     if (!TakesValue(option)) {
         error = std::string("unknown option ") + option;

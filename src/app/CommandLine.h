@@ -13,6 +13,7 @@ struct RunOptions {
     std::string recordPath;    // the keyboard and mouse input, written for --input
     bool noDialogs = false;    // failures go to stderr only
     bool printStats = false;   // print the last frame's drawing statistics at exit
+    bool checkWindow = false;  // count frames with a chunk not drawn at its place once the world was ready
 };
 
 enum class CommandLineResult { Run, Help, Version, Invalid };

@@ -15,7 +15,9 @@
 
 RunHarness::RunHarness(const RunOptions& options)
     : options_(options), replaying_(false), screenshotRequested_(false), frameNumber_(0), readyFrame_(0),
-      readyMs_(0.0) {}
+      readyMs_(0.0),
+      checkedFrames_(0),
+      gapFrames_(0) {}
 
 void RunHarness::UseReplay(InputReplay replay) {
     replay_ = std::move(replay);
@@ -85,6 +87,7 @@ void RunHarness::EndFrame(const FrameTimes& times) {
     TakeRequestedScreenshot();
     WriteTraceRow(times);
     NoteWorldReadiness();
+    CheckWindow();
     QuitAfterLastFrame();
 }
 
@@ -93,6 +96,14 @@ void RunHarness::NoteWorldReadiness() {
         readyFrame_ = frameNumber_;
         readyMs_ = MillisecondsSince(runStart_);
     }
+}
+
+void RunHarness::CheckWindow() {
+    if (!options_.checkWindow || readyFrame_ == 0) {
+        return;
+    }
+    checkedFrames_ += 1;
+    gapFrames_ += targets_.world->ChunksNotListedAtOrigin() > 0 ? 1 : 0;
 }
 
 void RunHarness::QuitAfterLastFrame() {
@@ -153,6 +164,10 @@ void RunHarness::Finish() {
     FinishTrace();
     FinishRecording();
     PrintStatistics();
+    if (options_.checkWindow) {
+        std::printf("window frames %lld gaps %lld\n", static_cast<long long>(checkedFrames_),
+                    static_cast<long long>(gapFrames_));
+    }
 }
 
 void RunHarness::SaveFinalScreenshot() {

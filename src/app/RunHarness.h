@@ -81,6 +81,7 @@ private:
     void FinishTrace();
     void FinishRecording();
     void PrintStatistics() const;
+    void CheckWindow();
 
     RunOptions options_;
     HarnessTargets targets_;
@@ -94,4 +95,6 @@ private:
     std::chrono::steady_clock::time_point runStart_;
     int64_t readyFrame_;  // the first frame that ended with the whole world drawable; 0 before
     double readyMs_;
+    int64_t checkedFrames_;  // --check-window: frames since the world was ready
+    int64_t gapFrames_;      // of those, with a chunk not drawn at its place
 };

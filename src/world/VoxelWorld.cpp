@@ -101,6 +101,14 @@ void VoxelWorld::StartStreamer() {
     }
 }
 
+uint32_t VoxelWorld::ChunksNotListedAtOrigin() const {
+    uint32_t count = 0;
+    for (const auto& entry : chunks_) {
+        count += entry.second->IsListedAtOrigin() ? 0 : 1;
+    }
+    return count;
+}
+
 bool VoxelWorld::IsComplete() const {
     return streamer_ != nullptr ? streamer_->IsComplete() : generationQueue_.empty() && rebuildQueue_.empty();
 }

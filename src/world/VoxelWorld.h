@@ -54,6 +54,9 @@ public:
     int32_t ChunkHeight() const { return chunkHeight_; }
     // Every chunk of the window generated and its visible cubes listed.
     bool IsComplete() const;
+    // Chunks of the window whose lists are not those of the blocks at their
+    // origin: not yet listed, or moved since.
+    uint32_t ChunksNotListedAtOrigin() const;
     Chunk* FindChunk(const ChunkKey& slot);
     const Chunk* FindChunk(const ChunkKey& slot) const;
     // Every chunk by slot, in key order.
