@@ -27,11 +27,17 @@ tail -n 1 "$work/m2.txt" | grep -Eq '^world faces [1-9][0-9]*$' || fail "faces l
 "$tool" $small --method 2 --faces 1 $stream > "$work/stream.txt"
 head -n 18 "$work/stream.txt" | cmp -s "$work/m2.txt" - || fail "--stream differs"
 tail -n 1 "$work/stream.txt" | grep -Eq '^stream frames [0-9]+ worst_ms [0-9.]+ median_ms [0-9.]+$' || fail stream
+# Streamed on background threads and pre-generated on them: the same lines again.
+"$tool" $small --method 2 --faces 1 --stream --stream-threads 2 > "$work/threads.txt"
+head -n 18 "$work/threads.txt" | cmp -s "$work/m2.txt" - || fail "--stream-threads differs"
+tail -n 1 "$work/threads.txt" | grep -Eq '^stream frames [0-9]+ worst_ms [0-9.]+ median_ms [0-9.]+ ready_ms [0-9.]+$' ||
+    fail "threaded stream line"
+"$tool" $small --method 2 --faces 1 --stream-threads 3 | cmp -s "$work/m2.txt" - || fail "threaded pre-generation differs"
 # Surface tops worked out by a separate double-precision noise script; x = -5 lies outside the window.
 tops="$("$tool" $small --column 5 7 --column 40 20 --column 17 50 --column -5 7 | awk '{ printf "%s ", $5 }')"
 [ "$tops" = "11 13 8 0 " ] || fail "column tops: $tops"
 "$tool" $small --time 2 | grep -Eq '^pregen_ms median [0-9.]+ min [0-9.]+ max [0-9.]+ runs 2$' || fail "--time format"
-for bad in "--bogus" "--method" "--budgeted 5" "--faces 3" "--chunk-width 12" "--terrain-width 96"; do
+for bad in "--bogus" "--method" "--budgeted 5" "--faces 3" "--chunk-width 12" "--terrain-width 96" "--stream-threads -1"; do
     status=0
     "$tool" $bad > /dev/null 2> "$work/err.txt" || status=$?
     [ "$status" -eq 2 ] && grep -q '^usage:' "$work/err.txt" || fail "'$bad' exits with $status or prints no usage"
