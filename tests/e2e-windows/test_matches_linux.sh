@@ -17,9 +17,15 @@ for options in "" "--method 2"; do
   [ -n "$linux" ] && [ "$linux" = "$windows" ] || fail "world '$options': Linux '$linux', Windows '$windows'"
   echo "world ${options:-(defaults)}: $windows"
 done
+# Streamed in on background threads, as the shipped settings do: the same world.
+linux="$("$BUILD/voxmere-world" | tail -n 1)"
+windows="$(wine_run voxmere-world.exe --stream --stream-threads 2 | tr -d '\r' | grep '^world')"
+[ "$linux" = "$windows" ] || fail "world streamed on threads: Linux '$linux', Windows '$windows'"
+echo "world streamed on threads: $windows"
 
 linux_dir="$(make_rundir "$SMALL_CONFIG")"
 windows_dir="$(make_rundir "$SMALL_CONFIG" "$WINBUILD")"
+grep -q '^streamThreads=[1-9]' "$windows_dir/config.ini" || fail "the shipped settings do not stream on threads"
 # Show the overlay, look down a little, fall towards the terrain and walk
 # forward on the way.
 walk='1 keydown 71
