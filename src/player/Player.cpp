@@ -6,12 +6,8 @@
 
 namespace {
 
-constexpr int kAxisX = 0;
-constexpr int kAxisY = 1;
-constexpr int kAxisZ = 2;
-
-float Component(const Vec3& v, int axis) { return axis == kAxisX ? v.x : axis == kAxisY ? v.y : v.z; }
-int32_t Component(const CellCoord& c, int axis) { return axis == kAxisX ? c.x : axis == kAxisY ? c.y : c.z; }
+float Component(const Vec3& v, Axis axis) { return axis == Axis::X ? v.x : axis == Axis::Y ? v.y : v.z; }
+int32_t Component(const CellCoord& c, Axis axis) { return axis == Axis::X ? c.x : axis == Axis::Y ? c.y : c.z; }
 
 struct Extent {
     float low;
@@ -227,9 +223,9 @@ void Player::SetPosition(Vec3 position) {
     }
 }
 
-bool Player::BlockTouches(const CellCoord& cell, int testAxis, bool towardsNegative) const {
+bool Player::BlockTouches(const CellCoord& cell, Axis testAxis, bool towardsNegative) const {
     const float blockSize = 2.0f * halfVoxel_;
-    for (int axis = kAxisX; axis <= kAxisZ; ++axis) {
+    for (const Axis axis : {Axis::X, Axis::Y, Axis::Z}) {
         const float low = static_cast<float>(Component(cell, axis));
         const Extent block{low, low + blockSize};
         const Extent box{Component(box_.min, axis), Component(box_.max, axis)};
@@ -246,7 +242,7 @@ bool Player::BlockTouches(const CellCoord& cell, int testAxis, bool towardsNegat
     return true;
 }
 
-bool Player::TestSamples(const CellCoord (&samples)[4], int testAxis, bool towardsNegative) const {
+bool Player::TestSamples(const CellCoord (&samples)[4], Axis testAxis, bool towardsNegative) const {
     for (const CellCoord& cell : samples) {
         if (world_->IsBlockSolid(cell.x, cell.y, cell.z) && BlockTouches(cell, testAxis, towardsNegative)) {
             return true;
@@ -261,14 +257,14 @@ bool Player::TestBelow() const {
     const CellCoord& lo = box_.cellMin;
     const CellCoord& hi = box_.cellMax;
     const CellCoord samples[4] = {{lo.x, lo.y, lo.z}, {hi.x, lo.y, lo.z}, {lo.x, lo.y, hi.z}, {hi.x, lo.y, hi.z}};
-    return TestSamples(samples, kAxisY, true);
+    return TestSamples(samples, Axis::Y, true);
 }
 
 bool Player::TestAbove() const {
     const CellCoord& lo = box_.cellMin;
     const CellCoord& hi = box_.cellMax;
     const CellCoord samples[4] = {{lo.x, hi.y, lo.z}, {hi.x, hi.y, lo.z}, {lo.x, hi.y, hi.z}, {hi.x, hi.y, hi.z}};
-    return TestSamples(samples, kAxisY, false);
+    return TestSamples(samples, Axis::Y, false);
 }
 
 // Side tests sample the rows of the box centre and the box top, never the
@@ -278,7 +274,7 @@ bool Player::TestNegX() const {
     const CellCoord& hi = box_.cellMax;
     const int32_t mid = box_.cellCentreY;
     const CellCoord samples[4] = {{lo.x, mid, lo.z}, {lo.x, hi.y, lo.z}, {lo.x, mid, hi.z}, {lo.x, hi.y, hi.z}};
-    return TestSamples(samples, kAxisX, true);
+    return TestSamples(samples, Axis::X, true);
 }
 
 bool Player::TestPosX() const {
@@ -286,7 +282,7 @@ bool Player::TestPosX() const {
     const CellCoord& hi = box_.cellMax;
     const int32_t mid = box_.cellCentreY;
     const CellCoord samples[4] = {{hi.x, mid, lo.z}, {hi.x, hi.y, lo.z}, {hi.x, mid, hi.z}, {hi.x, hi.y, hi.z}};
-    return TestSamples(samples, kAxisX, false);
+    return TestSamples(samples, Axis::X, false);
 }
 
 bool Player::TestNegZ() const {
@@ -294,7 +290,7 @@ bool Player::TestNegZ() const {
     const CellCoord& hi = box_.cellMax;
     const int32_t mid = box_.cellCentreY;
     const CellCoord samples[4] = {{lo.x, mid, lo.z}, {lo.x, hi.y, lo.z}, {hi.x, mid, lo.z}, {hi.x, hi.y, lo.z}};
-    return TestSamples(samples, kAxisZ, true);
+    return TestSamples(samples, Axis::Z, true);
 }
 
 bool Player::TestPosZ() const {
@@ -302,5 +298,5 @@ bool Player::TestPosZ() const {
     const CellCoord& hi = box_.cellMax;
     const int32_t mid = box_.cellCentreY;
     const CellCoord samples[4] = {{lo.x, mid, hi.z}, {lo.x, hi.y, hi.z}, {hi.x, mid, hi.z}, {hi.x, hi.y, hi.z}};
-    return TestSamples(samples, kAxisZ, false);
+    return TestSamples(samples, Axis::Z, false);
 }

@@ -6,6 +6,7 @@
 #include "graphics/Matrix.h"
 #include "player/CollisionBox.h"
 #include "player/PlayerSettings.h"
+#include "world/Directions.h"
 
 class Camera;
 class RenderDevice;
@@ -82,10 +83,10 @@ private:
     void CollideZ(float vz);
     void Damp(float t);
 
-    // Whether a solid sample cell passes the test along testAxis (0 x, 1 y,
-    // 2 z) towards the negative or the positive side.
-    bool TestSamples(const CellCoord (&samples)[4], int testAxis, bool towardsNegative) const;
-    bool BlockTouches(const CellCoord& cell, int testAxis, bool towardsNegative) const;
+    // Whether a solid sample cell passes the test along testAxis towards
+    // the negative or the positive side.
+    bool TestSamples(const CellCoord (&samples)[4], Axis testAxis, bool towardsNegative) const;
+    bool BlockTouches(const CellCoord& cell, Axis testAxis, bool towardsNegative) const;
 
     std::unique_ptr<Camera> camera_;
     VoxelWorld* world_;

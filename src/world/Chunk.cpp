@@ -90,7 +90,7 @@ void Chunk::MoveTo(const BlockPosition& origin) {
                    static_cast<float>(origin.z) + halfWidth};
 }
 
-void Chunk::MarkNeighbour(ChunkSide side) {
+void Chunk::MarkNeighbour(Direction side) {
     if (deferMarks_) {
         deferredSides_ |= static_cast<uint8_t>(1u << static_cast<int>(side));
         return;
@@ -103,9 +103,9 @@ void Chunk::MarkNeighbour(ChunkSide side) {
 
 void Chunk::ApplyNeighbourMarks() {
     deferMarks_ = false;
-    for (int side = 0; side < kChunkSideCount; ++side) {
+    for (int side = 0; side < kDirectionCount; ++side) {
         if ((deferredSides_ >> side) & 1u) {
-            MarkNeighbour(static_cast<ChunkSide>(side));
+            MarkNeighbour(static_cast<Direction>(side));
         }
     }
     deferredSides_ = 0;
@@ -116,26 +116,26 @@ void Chunk::MarkNeighbours(int32_t localX, int32_t y, int32_t localZ) {
     const int32_t lastX = static_cast<int32_t>(grid_.width) - 1;
     const int32_t lastY = static_cast<int32_t>(grid_.height) - 1;
     if (localX == 0) {
-        MarkNeighbour(ChunkSide::XMinus);
+        MarkNeighbour(Direction::XMinus);
     } else if (localX == lastX) {
-        MarkNeighbour(ChunkSide::XPlus);
+        MarkNeighbour(Direction::XPlus);
     }
     if (localZ == 0) {
-        MarkNeighbour(ChunkSide::ZMinus);
+        MarkNeighbour(Direction::ZMinus);
     } else if (localZ == lastX) {
-        MarkNeighbour(ChunkSide::ZPlus);
+        MarkNeighbour(Direction::ZPlus);
     }
     if (y == 0) {
-        MarkNeighbour(ChunkSide::YMinus);
+        MarkNeighbour(Direction::YMinus);
     } else if (y == lastY) {
-        MarkNeighbour(ChunkSide::YPlus);
+        MarkNeighbour(Direction::YPlus);
     }
 }
 
 void Chunk::MarkRowNeighbours(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd) {
     MarkNeighbours(localX, y, zBegin);
     if (zEnd == static_cast<int32_t>(grid_.width) && zEnd - 1 != zBegin) {
-        MarkNeighbour(ChunkSide::ZPlus);
+        MarkNeighbour(Direction::ZPlus);
     }
 }
 

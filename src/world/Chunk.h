@@ -6,6 +6,7 @@
 
 #include "graphics/Matrix.h"
 #include "world/CubeInstance.h"
+#include "world/Directions.h"
 #include "world/WorldCoordinates.h"
 
 // The blocks of one chunk, one byte each (0 air, anything else solid). The
@@ -35,20 +36,6 @@ struct CubeLists {
     uint32_t faceStart[7] = {};  // per direction, and the end
 };
 
-// Links to the six face neighbours, in this order.
-enum class ChunkSide : int { XMinus = 0, XPlus, ZMinus, ZPlus, YPlus, YMinus };
-constexpr int kChunkSideCount = 6;
-
-// Directions of cube faces, in the order of the cube mesh's faces.
-enum class FaceDirection : int { ZPlus = 0, ZMinus, YPlus, YMinus, XPlus, XMinus };
-constexpr int kFaceDirectionCount = 6;
-
-// The axis a face direction points along: 0 x, 1 y, 2 z.
-inline int AxisOf(FaceDirection direction) { return 2 - static_cast<int>(direction) / 2; }
-inline float CoordinateAlong(const CubeInstance& cube, int axis) {
-    return axis == 0 ? cube.x : (axis == 1 ? cube.y : cube.z);
-}
-
 // One chunk of the world window: its blocks, its visible-cube list and the
 // state of its resumable visible-cube scan. A chunk keeps its slot for life;
 // only its origin changes when the window moves.
@@ -69,8 +56,8 @@ public:
 
     // Places the chunk at a block origin and recomputes its centre.
     void MoveTo(const BlockPosition& origin);
-    void SetNeighbour(ChunkSide side, Chunk* neighbour) { neighbours_[static_cast<int>(side)] = neighbour; }
-    Chunk* Neighbour(ChunkSide side) const { return neighbours_[static_cast<int>(side)]; }
+    void SetNeighbour(Direction side, Chunk* neighbour) { neighbours_[LinkSlot(side)] = neighbour; }
+    Chunk* Neighbour(Direction side) const { return neighbours_[LinkSlot(side)]; }
 
     // Block writes. Each marks this chunk and the neighbours along the faces
     // it touches dirty.
@@ -125,21 +112,26 @@ public:
     // after EnableFaceLists); each entry is the cube's position. A list is
     // ordered along its direction's axis (x for the x faces and so on), in
     // scan order among cubes of one coordinate.
-    uint32_t FaceCount(FaceDirection direction) const;
-    const CubeInstance* Faces(FaceDirection direction) const;
+    uint32_t FaceCount(Direction direction) const;
+    const CubeInstance* Faces(Direction direction) const;
 
 private:
+    // The links are kept in the order -x, +x, -z, +z, +y, -y.
+    static int LinkSlot(Direction side) {
+        constexpr int kSlots[kDirectionCount] = {3, 2, 4, 5, 1, 0};
+        return kSlots[static_cast<int>(side)];
+    }
     void MarkNeighbours(int32_t localX, int32_t y, int32_t localZ);
-    void MarkNeighbour(ChunkSide side);
+    void MarkNeighbour(Direction side);
     void MarkRowNeighbours(int32_t localX, int32_t y, int32_t zBegin, int32_t zEnd);
     void AfterWrite();
 
     int32_t ScanWithinBudget(int32_t budget);
     // The scan, one z-run of a row at a time.
     void ScanRun(int32_t x, int32_t y, int32_t zBegin, int32_t zEnd);
-    const uint8_t* NeighbourRowX(ChunkSide side, int32_t y, const uint8_t* ownRow) const;
-    const uint8_t* NeighbourRowY(int32_t x, int32_t y, ChunkSide side, const uint8_t* ownRow) const;
-    const uint8_t* NeighbourRowZ(ChunkSide side, int32_t x, int32_t y) const;
+    const uint8_t* NeighbourRowX(Direction side, int32_t y, const uint8_t* ownRow) const;
+    const uint8_t* NeighbourRowY(int32_t x, int32_t y, Direction side, const uint8_t* ownRow) const;
+    const uint8_t* NeighbourRowZ(Direction side, int32_t x, int32_t y) const;
     // Returns the work of listing the faces.
     int32_t FinishScan();
     // Sorts the pending cubes' faces into the face lists; returns its work.
@@ -155,9 +147,9 @@ private:
     bool listed_;
     BlockPosition listOrigin_;  // where the cubes of the lists are
     CubeLists lists_;
-    Chunk* neighbours_[kChunkSideCount];
+    Chunk* neighbours_[kDirectionCount];
     std::vector<CubeInstance> pending_;
-    std::vector<uint8_t> pendingFaces_;  // per pending cube: its exposed faces, bit per FaceDirection
+    std::vector<uint8_t> pendingFaces_;  // per pending cube: its exposed faces, bit per Direction
     std::vector<uint8_t> scanScratch_;   // one row of the scan with its z neighbours, and its faces
     uint32_t visited_;
     int32_t scanX_;
@@ -166,5 +158,5 @@ private:
 
     bool listFaces_;
     bool deferMarks_;
-    uint8_t deferredSides_;  // bit per ChunkSide
+    uint8_t deferredSides_;  // bit per Direction
 };

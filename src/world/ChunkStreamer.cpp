@@ -18,7 +18,7 @@ ListKey KeyAfterStep(const VoxelWorld& world, const Chunk& chunk, int32_t dx, in
     ListKey key;
     key.own = world.OriginAfterShift(chunk.Origin(), dx, dz);
     for (int side = 0; side < ListKey::kSides; ++side) {
-        const Chunk* neighbour = chunk.Neighbour(static_cast<ChunkSide>(side));
+        const Chunk* neighbour = chunk.Neighbour(ListKey::kSideDirections[side]);
         key.present[side] = neighbour != nullptr;
         if (neighbour != nullptr) {
             key.sides[side] = world.OriginAfterShift(neighbour->Origin(), dx, dz);

@@ -175,7 +175,7 @@ ChunkResult ChunkBuilder::BuildLists(const ChunkJob& job) {
         if (neighbour != nullptr) {
             neighbour->AdoptBlocks(job.blocks[1 + side], 1);
         }
-        own_.SetNeighbour(static_cast<ChunkSide>(side), neighbour);
+        own_.SetNeighbour(ListKey::kSideDirections[side], neighbour);
     }
     own_.BeginRebuild();
     own_.FinishRebuild();

@@ -18,7 +18,9 @@ class TerrainGenerator;
 // origins of the four horizontal face neighbours it is linked to (none at the
 // edge of a window that does not wrap).
 struct ListKey {
-    static constexpr int kSides = 4;  // XMinus, XPlus, ZMinus, ZPlus, as in ChunkSide
+    static constexpr int kSides = 4;
+    static constexpr Direction kSideDirections[kSides] = {Direction::XMinus, Direction::XPlus, Direction::ZMinus,
+                                                           Direction::ZPlus};
 
     BlockPosition own;
     BlockPosition sides[kSides];

@@ -29,19 +29,20 @@ int32_t Chunk::BuildFaceLists() {
     const size_t keys = static_cast<size_t>(std::max(extent[0], extent[1]));
     // Local coordinate of a listed cube along an axis, kept inside the chunk
     // even where the float positions have run out of precision.
-    const auto key = [&](const CubeInstance& cube, int axis) {
-        const int64_t local = static_cast<int64_t>(CoordinateAlong(cube, axis)) - origin[axis];
-        return static_cast<size_t>(std::clamp<int64_t>(local, 0, extent[axis] - 1));
+    const auto key = [&](const CubeInstance& cube, Axis axis) {
+        const int i = static_cast<int>(axis);
+        const int64_t local = static_cast<int64_t>(CoordinateAlong(cube, axis)) - origin[i];
+        return static_cast<size_t>(std::clamp<int64_t>(local, 0, extent[i] - 1));
     };
-    std::vector<uint32_t> next(kFaceDirectionCount * keys, 0);
+    std::vector<uint32_t> next(kDirectionCount * keys, 0);
     for (size_t i = 0; i < n; ++i) {
         for (uint32_t mask = pendingFaces_[i]; mask != 0; mask &= mask - 1) {
             const int direction = std::countr_zero(mask);
-            next[direction * keys + key(pending_[i], AxisOf(static_cast<FaceDirection>(direction)))] += 1;
+            next[direction * keys + key(pending_[i], AxisOf(static_cast<Direction>(direction)))] += 1;
         }
     }
     uint32_t total = 0;
-    for (int direction = 0; direction < kFaceDirectionCount; ++direction) {
+    for (int direction = 0; direction < kDirectionCount; ++direction) {
         lists_.faceStart[direction] = total;
         for (size_t k = 0; k < keys; ++k) {
             const uint32_t count = next[direction * keys + k];
@@ -49,7 +50,7 @@ int32_t Chunk::BuildFaceLists() {
             total += count;
         }
     }
-    lists_.faceStart[kFaceDirectionCount] = total;
+    lists_.faceStart[kDirectionCount] = total;
     if (lists_.faceCapacity < total || !lists_.faces) {
         lists_.faces.reset(new (std::nothrow) CubeInstance[total + 1]);
         if (!lists_.faces) {
@@ -60,18 +61,18 @@ int32_t Chunk::BuildFaceLists() {
     for (size_t i = 0; i < n; ++i) {
         for (uint32_t mask = pendingFaces_[i]; mask != 0; mask &= mask - 1) {
             const int direction = std::countr_zero(mask);
-            lists_.faces[next[direction * keys + key(pending_[i], AxisOf(static_cast<FaceDirection>(direction)))]++] = pending_[i];
+            lists_.faces[next[direction * keys + key(pending_[i], AxisOf(static_cast<Direction>(direction)))]++] = pending_[i];
         }
     }
     pendingFaces_.clear();
     return static_cast<int32_t>(std::min<size_t>(n * kFaceWorkPerCube, INT32_MAX / 2));
 }
 
-uint32_t Chunk::FaceCount(FaceDirection direction) const {
+uint32_t Chunk::FaceCount(Direction direction) const {
     const int d = static_cast<int>(direction);
     return lists_.faceStart[d + 1] - lists_.faceStart[d];
 }
 
-const CubeInstance* Chunk::Faces(FaceDirection direction) const {
+const CubeInstance* Chunk::Faces(Direction direction) const {
     return lists_.faces.get() + lists_.faceStart[static_cast<int>(direction)];
 }

@@ -45,19 +45,19 @@ struct RowNeighbourhood {
     const uint8_t* padded;
 };
 
-constexpr int Bit(FaceDirection direction) { return static_cast<int>(direction); }
+constexpr int Bit(Direction direction) { return static_cast<int>(direction); }
 
 // Per block of [begin, end): the directions in which a solid block's
-// neighbour is air, a bit per FaceDirection, and 0 for air. A plain byte loop
+// neighbour is air, a bit per Direction, and 0 for air. A plain byte loop
 // that compilers turn into vector code.
 void MarkExposedFaces(const RowNeighbourhood& row, int32_t begin, int32_t end, uint8_t* faces) {
     for (int32_t z = begin; z < end; ++z) {
-        const int air = (row.padded[z + 2] == 0) << Bit(FaceDirection::ZPlus) |
-                        (row.padded[z] == 0) << Bit(FaceDirection::ZMinus) |
-                        (row.yPlus[z] == 0) << Bit(FaceDirection::YPlus) |
-                        (row.yMinus[z] == 0) << Bit(FaceDirection::YMinus) |
-                        (row.xPlus[z] == 0) << Bit(FaceDirection::XPlus) |
-                        (row.xMinus[z] == 0) << Bit(FaceDirection::XMinus);
+        const int air = (row.padded[z + 2] == 0) << Bit(Direction::ZPlus) |
+                        (row.padded[z] == 0) << Bit(Direction::ZMinus) |
+                        (row.yPlus[z] == 0) << Bit(Direction::YPlus) |
+                        (row.yMinus[z] == 0) << Bit(Direction::YMinus) |
+                        (row.xPlus[z] == 0) << Bit(Direction::XPlus) |
+                        (row.xMinus[z] == 0) << Bit(Direction::XMinus);
         faces[z] = row.own[z] != 0 ? static_cast<uint8_t>(air) : uint8_t{0};
     }
 }
@@ -73,31 +73,31 @@ bool IsAllAir(const uint8_t* blocks, int32_t begin, int32_t end) {
 
 // A missing neighbour counts as solid. Handing back the block's own row gives
 // exactly that: for a solid block its own byte is never air.
-const uint8_t* Chunk::NeighbourRowX(ChunkSide side, int32_t y, const uint8_t* ownRow) const {
+const uint8_t* Chunk::NeighbourRowX(Direction side, int32_t y, const uint8_t* ownRow) const {
     const Chunk* neighbour = Neighbour(side);
     if (neighbour == nullptr) {
         return ownRow;
     }
-    const int32_t x = side == ChunkSide::XMinus ? static_cast<int32_t>(grid_.width) - 1 : 0;
+    const int32_t x = side == Direction::XMinus ? static_cast<int32_t>(grid_.width) - 1 : 0;
     return neighbour->grid_.data.get() + grid_.IndexOf(x, y, 0);
 }
 
-const uint8_t* Chunk::NeighbourRowY(int32_t x, int32_t y, ChunkSide side, const uint8_t* ownRow) const {
+const uint8_t* Chunk::NeighbourRowY(int32_t x, int32_t y, Direction side, const uint8_t* ownRow) const {
     const int32_t lastY = static_cast<int32_t>(grid_.height) - 1;
-    if (side == ChunkSide::YMinus && y > 0) {
+    if (side == Direction::YMinus && y > 0) {
         return ownRow - grid_.width;
     }
-    if (side == ChunkSide::YPlus && y < lastY) {
+    if (side == Direction::YPlus && y < lastY) {
         return ownRow + grid_.width;
     }
     const Chunk* neighbour = Neighbour(side);
     if (neighbour == nullptr) {
         return ownRow;
     }
-    return neighbour->grid_.data.get() + grid_.IndexOf(x, side == ChunkSide::YMinus ? lastY : 0, 0);
+    return neighbour->grid_.data.get() + grid_.IndexOf(x, side == Direction::YMinus ? lastY : 0, 0);
 }
 
-const uint8_t* Chunk::NeighbourRowZ(ChunkSide side, int32_t x, int32_t y) const {
+const uint8_t* Chunk::NeighbourRowZ(Direction side, int32_t x, int32_t y) const {
     const Chunk* neighbour = Neighbour(side);
     return neighbour == nullptr ? nullptr : neighbour->grid_.data.get() + grid_.IndexOf(x, y, 0);
 }
@@ -111,8 +111,8 @@ void Chunk::ScanRun(int32_t x, int32_t y, int32_t zBegin, int32_t zEnd) {
     }
     // A missing z link stands in a solid block, as a missing link does on
     // the other axes.
-    const uint8_t* zMinusRow = NeighbourRowZ(ChunkSide::ZMinus, x, y);
-    const uint8_t* zPlusRow = NeighbourRowZ(ChunkSide::ZPlus, x, y);
+    const uint8_t* zMinusRow = NeighbourRowZ(Direction::ZMinus, x, y);
+    const uint8_t* zPlusRow = NeighbourRowZ(Direction::ZPlus, x, y);
     uint8_t* padded = scanScratch_.data();
     uint8_t* faces = padded + w + 2;
     padded[0] = zMinusRow != nullptr ? zMinusRow[w - 1] : 1;
@@ -120,10 +120,10 @@ void Chunk::ScanRun(int32_t x, int32_t y, int32_t zBegin, int32_t zEnd) {
     padded[w + 1] = zPlusRow != nullptr ? zPlusRow[0] : 1;
     RowNeighbourhood row;
     row.own = own;
-    row.xMinus = x > 0 ? own - slab : NeighbourRowX(ChunkSide::XMinus, y, own);
-    row.xPlus = x < w - 1 ? own + slab : NeighbourRowX(ChunkSide::XPlus, y, own);
-    row.yMinus = NeighbourRowY(x, y, ChunkSide::YMinus, own);
-    row.yPlus = NeighbourRowY(x, y, ChunkSide::YPlus, own);
+    row.xMinus = x > 0 ? own - slab : NeighbourRowX(Direction::XMinus, y, own);
+    row.xPlus = x < w - 1 ? own + slab : NeighbourRowX(Direction::XPlus, y, own);
+    row.yMinus = NeighbourRowY(x, y, Direction::YMinus, own);
+    row.yPlus = NeighbourRowY(x, y, Direction::YPlus, own);
     row.padded = padded;
     MarkExposedFaces(row, zBegin, zEnd, faces);
     const float worldX = static_cast<float>(origin_.x + x);

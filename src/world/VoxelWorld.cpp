@@ -143,10 +143,10 @@ void VoxelWorld::BuildWorld() {
     LinkNeighbours();
 }
 
-// The chunk one step along an axis (0 x, 1 y, 2 z) from a slot, wrapping to
-// the opposite edge only when the axis wraps.
-Chunk* VoxelWorld::SlotAt(int32_t x, int32_t y, int32_t z, int32_t n, bool wrap, int axis) {
-    int32_t* coordinate = axis == 0 ? &x : (axis == 1 ? &y : &z);
+// The chunk one step along an axis from a slot, wrapping to the opposite
+// edge only when the axis wraps.
+Chunk* VoxelWorld::SlotAt(int32_t x, int32_t y, int32_t z, int32_t n, bool wrap, Axis axis) {
+    int32_t* coordinate = axis == Axis::X ? &x : (axis == Axis::Y ? &y : &z);
     if (*coordinate < 0 || *coordinate >= n) {
         if (!wrap) {
             return nullptr;
@@ -161,12 +161,12 @@ void VoxelWorld::LinkNeighbours() {
         for (int32_t y = 0; y < chunksY_; ++y) {
             for (int32_t x = 0; x < chunksX_; ++x) {
                 Chunk* chunk = FindChunk(ChunkKey{x, y, z});
-                chunk->SetNeighbour(ChunkSide::XMinus, SlotAt(x - 1, y, z, chunksX_, wrapX_, 0));
-                chunk->SetNeighbour(ChunkSide::XPlus, SlotAt(x + 1, y, z, chunksX_, wrapX_, 0));
-                chunk->SetNeighbour(ChunkSide::ZMinus, SlotAt(x, y, z - 1, chunksZ_, wrapZ_, 2));
-                chunk->SetNeighbour(ChunkSide::ZPlus, SlotAt(x, y, z + 1, chunksZ_, wrapZ_, 2));
-                chunk->SetNeighbour(ChunkSide::YPlus, SlotAt(x, y + 1, z, chunksY_, wrapY_, 1));
-                chunk->SetNeighbour(ChunkSide::YMinus, SlotAt(x, y - 1, z, chunksY_, wrapY_, 1));
+                chunk->SetNeighbour(Direction::XMinus, SlotAt(x - 1, y, z, chunksX_, wrapX_, Axis::X));
+                chunk->SetNeighbour(Direction::XPlus, SlotAt(x + 1, y, z, chunksX_, wrapX_, Axis::X));
+                chunk->SetNeighbour(Direction::ZMinus, SlotAt(x, y, z - 1, chunksZ_, wrapZ_, Axis::Z));
+                chunk->SetNeighbour(Direction::ZPlus, SlotAt(x, y, z + 1, chunksZ_, wrapZ_, Axis::Z));
+                chunk->SetNeighbour(Direction::YPlus, SlotAt(x, y + 1, z, chunksY_, wrapY_, Axis::Y));
+                chunk->SetNeighbour(Direction::YMinus, SlotAt(x, y - 1, z, chunksY_, wrapY_, Axis::Y));
             }
         }
     }

@@ -8,6 +8,7 @@
 
 #include "graphics/Matrix.h"
 #include "text/OverlayRegistry.h"
+#include "world/Directions.h"
 #include "world/WorldCoordinates.h"
 #include "world/WorldSettings.h"
 
@@ -97,7 +98,7 @@ private:
     bool IsDrawable(const Chunk& chunk) const;
     void BuildWorld();
     void LinkNeighbours();
-    Chunk* SlotAt(int32_t x, int32_t y, int32_t z, int32_t n, bool wrap, int axis);
+    Chunk* SlotAt(int32_t x, int32_t y, int32_t z, int32_t n, bool wrap, Axis axis);
     // One generation call on the chunk at the head of the queue; drops it
     // from the queue once the job has ended.
     int32_t GenerateFront(int32_t budget);

@@ -40,11 +40,11 @@ Vec3 EyeOfView(const Matrix4& view) {
 // eye are one run at its start (+ faces) or end (- faces).
 FaceLists FacesTowardsEye(const Chunk& chunk, const Vec3& eye, float size) {
     FaceLists lists;
-    for (int face = 0; face < kFaceDirectionCount; ++face) {
-        const FaceDirection direction = static_cast<FaceDirection>(face);
+    for (int face = 0; face < kDirectionCount; ++face) {
+        const Direction direction = static_cast<Direction>(face);
         const CubeInstance* first = chunk.Faces(direction);
         const CubeInstance* last = first + chunk.FaceCount(direction);
-        const int axis = AxisOf(direction);
+        const Axis axis = AxisOf(direction);
         const float eyeAlong = CoordinateAlong(CubeInstance{eye.x, eye.y, eye.z}, axis);
         if (face % 2 == 0) {
             last = std::partition_point(

@@ -47,12 +47,12 @@ namespace {
 bool ReferenceIsSolid(const Chunk& chunk, int x, int y, int z) {
     const int w = static_cast<int>(chunk.Grid().width), h = static_cast<int>(chunk.Grid().height);
     const Chunk* owner = &chunk;
-    if (x < 0) owner = chunk.Neighbour(ChunkSide::XMinus), x = w - 1;
-    else if (x >= w) owner = chunk.Neighbour(ChunkSide::XPlus), x = 0;
-    else if (y < 0) owner = chunk.Neighbour(ChunkSide::YMinus), y = h - 1;
-    else if (y >= h) owner = chunk.Neighbour(ChunkSide::YPlus), y = 0;
-    else if (z < 0) owner = chunk.Neighbour(ChunkSide::ZMinus), z = w - 1;
-    else if (z >= w) owner = chunk.Neighbour(ChunkSide::ZPlus), z = 0;
+    if (x < 0) owner = chunk.Neighbour(Direction::XMinus), x = w - 1;
+    else if (x >= w) owner = chunk.Neighbour(Direction::XPlus), x = 0;
+    else if (y < 0) owner = chunk.Neighbour(Direction::YMinus), y = h - 1;
+    else if (y >= h) owner = chunk.Neighbour(Direction::YPlus), y = 0;
+    else if (z < 0) owner = chunk.Neighbour(Direction::ZMinus), z = w - 1;
+    else if (z >= w) owner = chunk.Neighbour(Direction::ZPlus), z = 0;
     return owner == nullptr || owner->Block(x, y, z) != 0;
 }
 
@@ -79,7 +79,7 @@ std::vector<float> SolidBlocksBesideAir(const Chunk& chunk, const std::vector<st
     return cubes;
 }
 
-// Unit steps in FaceDirection order: +z, -z, +y, -y, +x, -x.
+// Unit steps in Direction order: +z, -z, +y, -y, +x, -x.
 const std::array<int, 3> kFaceSteps[6] = {{0, 0, 1}, {0, 0, -1}, {0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {-1, 0, 0}};
 }  // namespace
 
@@ -87,6 +87,6 @@ std::vector<float> ReferenceVisibleCubes(const Chunk& chunk) {
     return SolidBlocksBesideAir(chunk, std::vector<std::array<int, 3>>(std::begin(kFaceSteps), std::end(kFaceSteps)));
 }
 
-std::vector<float> ReferenceFaces(const Chunk& chunk, FaceDirection direction) {
+std::vector<float> ReferenceFaces(const Chunk& chunk, Direction direction) {
     return SolidBlocksBesideAir(chunk, {kFaceSteps[static_cast<int>(direction)]});
 }

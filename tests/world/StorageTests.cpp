@@ -71,8 +71,8 @@ TEST_F(ChunkWrites, LinksFollowTheInfiniteTerrainSetting) {
     VoxelWorld wrapped;
     settings.infiniteTerrain = true;
     ASSERT_TRUE(wrapped.Initialize(settings, nullptr));
-    const std::tuple<ChunkSide, int32_t, int32_t> sides[] = {{ChunkSide::XMinus, -1, 0}, {ChunkSide::XPlus, 1, 0},
-                                                             {ChunkSide::ZMinus, 0, -1}, {ChunkSide::ZPlus, 0, 1}};
+    const std::tuple<Direction, int32_t, int32_t> sides[] = {{Direction::XMinus, -1, 0}, {Direction::XPlus, 1, 0},
+                                                             {Direction::ZMinus, 0, -1}, {Direction::ZPlus, 0, 1}};
     for (VoxelWorld* w : {&world, &wrapped}) {
         for (const auto& [key, chunk] : w->Chunks()) {
             for (const auto& [side, dx, dz] : sides) {
@@ -81,7 +81,7 @@ TEST_F(ChunkWrites, LinksFollowTheInfiniteTerrainSetting) {
                 const Chunk* expected = w == &wrapped || inside ? w->FindChunk({(x + 4) % 4, 0, (z + 4) % 4}) : nullptr;
                 EXPECT_EQ(chunk->Neighbour(side), expected) << key.x << "," << key.z << " side " << int(side);
             }
-            EXPECT_TRUE(!chunk->Neighbour(ChunkSide::YMinus) && !chunk->Neighbour(ChunkSide::YPlus)) << "y links";
+            EXPECT_TRUE(!chunk->Neighbour(Direction::YMinus) && !chunk->Neighbour(Direction::YPlus)) << "y links";
         }
     }
     // Only blocks inside the window are solid; after a shift the slots of the

@@ -28,8 +28,8 @@ struct ChunkState {
 
 ChunkState StateOf(const Chunk& chunk) {
     ChunkState state{chunk.Origin(), GridBytes(chunk), VisibleFloats(chunk), {}};
-    for (int direction = 0; direction < kFaceDirectionCount; ++direction) {
-        const FaceDirection face = static_cast<FaceDirection>(direction);
+    for (int direction = 0; direction < kDirectionCount; ++direction) {
+        const Direction face = static_cast<Direction>(direction);
         const std::vector<float> listed = Floats(chunk.Faces(face), chunk.FaceCount(face));
         state.faces.insert(state.faces.end(), listed.begin(), listed.end());
         state.faces.push_back(-1.0f);  // ends each direction's list

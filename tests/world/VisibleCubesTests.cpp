@@ -7,12 +7,12 @@
 #include "world/TerrainGenerator.h"
 
 namespace {
-constexpr FaceDirection kDirections[] = {FaceDirection::ZPlus,  FaceDirection::ZMinus, FaceDirection::YPlus,
-                                         FaceDirection::YMinus, FaceDirection::XPlus,  FaceDirection::XMinus};
+constexpr Direction kDirections[] = {Direction::ZPlus,  Direction::ZMinus, Direction::YPlus,
+                                         Direction::YMinus, Direction::XPlus,  Direction::XMinus};
 
 // The block-by-block face list in the order the chunk keeps it: along the
 // direction's axis, in scan order among equal coordinates.
-std::vector<float> AlongItsAxis(const std::vector<float>& floats, FaceDirection direction) {
+std::vector<float> AlongItsAxis(const std::vector<float>& floats, Direction direction) {
     const size_t axis = 2 - static_cast<size_t>(direction) / 2;
     std::vector<std::array<float, 3>> cubes;
     for (size_t i = 0; i < floats.size(); i += 3) cubes.push_back({floats[i], floats[i + 1], floats[i + 2]});
@@ -54,13 +54,13 @@ TEST_F(VisibleCubes, CubesAndFacesMatchTheBlockByBlockListsOnCavesAtEveryBorderF
                 chunk->SetBlock(5, 20, 5, chunk->Block(5, 20, 5));  // same content, but the scan starts over
                 while (chunk->IsQueued()) chunk->BuildVisibleCubes(budget);
                 ASSERT_EQ(VisibleFloats(*chunk), ReferenceVisibleCubes(*chunk)) << "budget " << budget;
-                for (const FaceDirection direction : kDirections) {
+                for (const Direction direction : kDirections) {
                     ASSERT_EQ(Floats(chunk->Faces(direction), chunk->FaceCount(direction)),
                               AlongItsAxis(ReferenceFaces(*chunk, direction), direction))
                         << "direction " << static_cast<int>(direction) << " budget " << budget;
                 }
             }
-            overhangs += chunk->FaceCount(FaceDirection::YMinus);
+            overhangs += chunk->FaceCount(Direction::YMinus);
         }
         EXPECT_GT(overhangs, 100u);
     }
@@ -83,7 +83,7 @@ TEST_F(VisibleCubes, NullLinksCountAsSolid) {
     EXPECT_EQ(corner.VisibleCubes()[0].y, 0.0f);  // y = 0 first
     const uint32_t expected[] = {128 + 1, 1, 1, 1, 128 + 1, 1};  // +z, -z, +y, -y, +x, -x
     for (int d = 0; d < 6; ++d) EXPECT_EQ(corner.FaceCount(kDirections[d]), expected[d]) << "direction " << d;
-    EXPECT_EQ(corner.Faces(FaceDirection::YPlus)[0].y, 7.0f);  // the block below the hole at (4, 8, 4)
+    EXPECT_EQ(corner.Faces(Direction::YPlus)[0].y, 7.0f);  // the block below the hole at (4, 8, 4)
 }
 
 // With infinite terrain the x - 1 neighbour of the corner chunk is the

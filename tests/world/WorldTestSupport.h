@@ -41,4 +41,4 @@ inline std::vector<float> VisibleFloats(const Chunk& c) { return Floats(c.Visibl
 std::string ReferenceChunkBlocks(const SimplexNoise& noise, int method, const BlockPosition& origin, int width,
                                  int height);
 std::vector<float> ReferenceVisibleCubes(const Chunk& chunk);
-std::vector<float> ReferenceFaces(const Chunk& chunk, FaceDirection direction);  // x, y, z of each listed cube
+std::vector<float> ReferenceFaces(const Chunk& chunk, Direction direction);  // x, y, z of each listed cube

@@ -44,8 +44,8 @@ uint64_t Fnv1a64(const uint8_t* bytes, size_t count, uint64_t hash) {
 uint64_t CountFaces(const VoxelWorld& world) {
     uint64_t faces = 0;
     for (const auto& entry : world.Chunks()) {
-        for (int direction = 0; direction < kFaceDirectionCount; ++direction) {
-            faces += entry.second->FaceCount(static_cast<FaceDirection>(direction));
+        for (int direction = 0; direction < kDirectionCount; ++direction) {
+            faces += entry.second->FaceCount(static_cast<Direction>(direction));
         }
     }
     return faces;
