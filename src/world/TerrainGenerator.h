@@ -31,7 +31,6 @@ public:
     void GenerateWhole(int32_t method, Chunk* chunk);
 
     bool IsBusy() const { return busy_; }
-    bool IsSamplingPending() const { return samplingPending_; }
     const SimplexNoise& Noise() const { return *noise_; }
 
 private:

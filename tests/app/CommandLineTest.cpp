@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "ScratchFolder.h"
 #include "app/FrameTrace.h"
+#include "app/InputRecorder.h"
 #include "app/InputReplay.h"
+#include "app/OutputFile.h"
 #include "app/Program.h"
 #include "platform/Files.h"
 
@@ -106,4 +109,62 @@ TEST(Program, RefusesBadOptionsAndFilesWithCodeTwoAndLeavesAllocationFailuresToT
     EXPECT_EQ(RunProgram(2, args, ProgramParts{}), 0);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(std::set_new_handler(nullptr), nullptr);
+}
+
+// Each line reaches the partial file at once; Finish adds the last frame and moves the record onto its name, which
+// --input reads back with the offsets cut to what a window message holds. An unfinished record leaves an older
+// file as it was and no partial file behind.
+TEST(InputRecorder, WritesReplayableLinesAtOnceAndReplacesAnOlderRecordOnlyWhenFinished) {
+    ScratchFolder folder("voxmere-record-test");
+    const std::string path = folder.File("input.txt");
+    const auto contents = [](const std::string& file) {
+        std::ifstream in(file);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    std::ofstream(path) << "old record\n";
+    {
+        InputRecorder unfinished;
+        ASSERT_TRUE(unfinished.Open(path, "# header\n"));
+        unfinished.KeyDown(1, 87);
+        EXPECT_EQ(contents(PartialPath(path)), "# header\n1 keydown 87\n");
+    }
+    EXPECT_EQ(contents(path), "old record\n");
+    EXPECT_FALSE(std::filesystem::exists(PartialPath(path)));
+    InputRecorder recorder;
+    EXPECT_FALSE(recorder.Finish(0)) << "not open";
+    ASSERT_TRUE(recorder.Open(path, "# made by a test\n"));
+    recorder.KeyDown(2, 87);
+    recorder.Mouse(3, 40000, -40000);
+    recorder.KeyUp(9, 87);
+    ASSERT_TRUE(recorder.Finish(12));
+    EXPECT_EQ(contents(path), "# made by a test\n2 keydown 87\n3 mouse 32767 -32767\n9 keyup 87\n"
+                              "# the run ended after frame 12\n");
+    InputReplay replay;
+    std::string error;
+    ASSERT_TRUE(replay.Load(path, error)) << error;
+    std::vector<int32_t> offsets;
+    replay.ForEachEventOf(3, [&](const ReplayEvent& event) { offsets = {event.dx, event.dy}; });
+    EXPECT_EQ(offsets, (std::vector<int32_t>{32767, -32767}));
+    EXPECT_FALSE(std::filesystem::exists(PartialPath(path)));
+    std::filesystem::create_directories(folder.File("taken/inside"));  // a record cannot take a folder's name
+    InputRecorder blocked;
+    ASSERT_TRUE(blocked.Open(folder.File("taken"), ""));
+    EXPECT_FALSE(blocked.Finish(1));
+}
+
+// A finished file that cannot take its name (a folder stands there) reports the failure, leaves the folder and
+// removes the partial file; an output that could not be opened finishes false.
+TEST(OutputFile, FailsWhenItsNameCannotBeTakenAndLeavesNothingHalfWritten) {
+    ScratchFolder folder("voxmere-output-test");
+    const std::string path = folder.File("taken");
+    std::filesystem::create_directories(path + "/inside");
+    OutputFile file;
+    ASSERT_TRUE(file.Open(path));
+    std::fputs("rows\n", file.Stream());
+    EXPECT_FALSE(file.Finish());
+    EXPECT_TRUE(std::filesystem::is_directory(path + "/inside"));
+    EXPECT_FALSE(std::filesystem::exists(PartialPath(path)));
+    OutputFile nowhere;
+    EXPECT_FALSE(nowhere.Open(folder.File("no-such-folder/file.txt")));
+    EXPECT_FALSE(nowhere.Finish());
 }

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <map>
+#include <mutex>
+#include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -11,6 +15,7 @@
 #include "RecordingDevice.h"
 #include "WorldTestSupport.h"
 #include "world/ChunkStreamer.h"
+#include "world/WorkerThreads.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -198,4 +203,30 @@ TEST_F(ThreadedStreaming, PreGeneratesOnTheThreadsWhenTheStartIsNotInstant) {
     Start(threaded, 2);
     EXPECT_TRUE(threaded.IsComplete());
     EXPECT_TRUE(StatesOf(threaded) == StatesOf(pregenerated));
+}
+
+// More stream threads than the machine runs at once are not started.
+TEST_F(ThreadedStreaming, StartsAtMostOneThreadPerHardwareThread) {
+    VoxelWorld world;
+    Start(world, 1000);
+    EXPECT_EQ(world.Streamer()->Workers().Threads(), HardwareThreads());
+}
+
+// The start-up's threads: every one runs the work, the calling one too, and what one throws comes out once all
+// have ended.
+TEST(WorkerThreads, RunTheWorkOnEachThreadAndRethrowWhatOneThrows) {
+    std::mutex mutex;
+    std::set<std::thread::id> threads;
+    RunOnThreads(3, [&] {
+        const std::lock_guard<std::mutex> lock(mutex);
+        threads.insert(std::this_thread::get_id());
+    });
+    EXPECT_TRUE(threads.size() == 3u && threads.count(std::this_thread::get_id()) == 1u);
+    std::atomic<int> ran{0};
+    EXPECT_THROW(RunOnThreads(3,
+                              [&] {
+                                  if (ran.fetch_add(1) == 1) throw std::runtime_error("one thread failed");
+                              }),
+                 std::runtime_error);
+    EXPECT_EQ(ran.load(), 3);
 }
