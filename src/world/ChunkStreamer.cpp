@@ -44,13 +44,7 @@ ChunkStreamer::~ChunkStreamer() { Shutdown(); }
 
 bool ChunkStreamer::Initialize(const WorldSettings& settings, unsigned threads) {
     chunkWidth_ = settings.chunkWidth;
-    WorkerSetup setup;
-    setup.seed = settings.mapSeed;
-    setup.method = settings.mapGenerationMethod;
-    setup.chunkWidth = settings.chunkWidth;
-    setup.chunkHeight = settings.chunkHeight;
-    setup.faceLists = settings.renderFaces;
-    return workers_.Start(threads, setup);
+    return workers_.Start(threads, settings);
 }
 
 void ChunkStreamer::Shutdown() {

@@ -43,11 +43,11 @@ size_t ListKeyHash::operator()(const ListKey& key) const {
 
 size_t BlockPositionHash::operator()(const BlockPosition& position) const { return HashOf(position, kHashBasis); }
 
-bool ChunkWorkers::Start(unsigned threads, const WorkerSetup& setup) {
+bool ChunkWorkers::Start(unsigned threads, const WorldSettings& settings) {
     stopping_ = false;
     for (unsigned i = 0; i < threads; ++i) {
         try {
-            threads_.emplace_back([this, setup] { Work(setup); });
+            threads_.emplace_back([this, settings] { Work(settings); });
         } catch (const std::system_error&) {
             break;
         }
@@ -111,9 +111,9 @@ void ChunkWorkers::Hold(bool held) {
     resultsChanged_.notify_all();
 }
 
-void ChunkWorkers::Work(const WorkerSetup& setup) {
+void ChunkWorkers::Work(const WorldSettings& settings) {
     LowerThreadPriority();
-    ChunkBuilder builder(setup);
+    ChunkBuilder builder(settings);
     std::unique_lock<std::mutex> lock(mutex_);
     while (true) {
         jobsChanged_.wait(lock, [this] { return stopping_ || (!held_ && !waiting_.empty()); });
@@ -133,13 +133,13 @@ void ChunkWorkers::Work(const WorkerSetup& setup) {
     }
 }
 
-ChunkBuilder::ChunkBuilder(const WorkerSetup& setup) : setup_(setup), generator_(new TerrainGenerator()) {
-    generator_->Initialize(setup.seed, setup.chunkWidth, setup.chunkHeight);
-    own_.Initialize(setup.chunkWidth, setup.chunkHeight, nullptr);
+ChunkBuilder::ChunkBuilder(const WorldSettings& settings) : settings_(settings), generator_(new TerrainGenerator()) {
+    generator_->Initialize(settings.mapSeed, settings.chunkWidth, settings.chunkHeight);
+    own_.Initialize(settings.chunkWidth, settings.chunkHeight, nullptr);
     for (Chunk& side : sides_) {
-        side.Initialize(setup.chunkWidth, setup.chunkHeight, nullptr);
+        side.Initialize(settings.chunkWidth, settings.chunkHeight, nullptr);
     }
-    if (setup.faceLists) {
+    if (settings.renderFaces) {
         own_.EnableFaceLists();
     }
 }
@@ -155,7 +155,7 @@ ChunkResult ChunkBuilder::BuildBlocks(const ChunkJob& job) {
     const BlockGrid& grid = own_.Grid();
     own_.AdoptBlocks(std::make_shared_for_overwrite<uint8_t[]>(grid.count), 0);  // every byte is written
     own_.MoveTo(job.key.own);
-    generator_->GenerateWhole(setup_.method, &own_);
+    generator_->GenerateWhole(settings_.mapGenerationMethod, &own_);
     ChunkResult result;
     result.kind = ChunkJob::Kind::Blocks;
     result.key = job.key;

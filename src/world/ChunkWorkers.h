@@ -11,6 +11,7 @@
 
 #include "world/Chunk.h"
 #include "world/WorldCoordinates.h"
+#include "world/WorldSettings.h"
 
 class TerrainGenerator;
 
@@ -55,15 +56,6 @@ struct ChunkResult {
     CubeLists lists;                    // Lists
 };
 
-// How the workers build chunks: the same generator and scan as the world's.
-struct WorkerSetup {
-    std::string seed;
-    int32_t method = 1;
-    int32_t chunkWidth = 0;
-    int32_t chunkHeight = 0;
-    bool faceLists = false;
-};
-
 // Background threads that generate blocks and scan lists. Each job is taken
 // by one thread, nearest first, works only on blocks nobody writes any more
 // and on storage of its own, and comes back as one result; jobs waiting
@@ -75,8 +67,9 @@ public:
     ChunkWorkers(const ChunkWorkers&) = delete;
     ChunkWorkers& operator=(const ChunkWorkers&) = delete;
 
-    // Starts up to `threads` threads; false when none could be started.
-    bool Start(unsigned threads, const WorkerSetup& setup);
+    // Starts up to `threads` threads that build chunks as the world's
+    // settings say; false when none could be started.
+    bool Start(unsigned threads, const WorldSettings& settings);
     // Drops the waiting jobs, lets the running ones end and joins the threads.
     void Stop();
     unsigned Threads() const { return static_cast<unsigned>(threads_.size()); }
@@ -93,7 +86,7 @@ public:
     void Hold(bool held);
 
 private:
-    void Work(const WorkerSetup& setup);
+    void Work(const WorldSettings& settings);
 
     std::mutex mutex_;
     std::condition_variable jobsChanged_;
@@ -109,7 +102,7 @@ private:
 // The work one job does, on a thread's own generator and scratch chunks.
 class ChunkBuilder {
 public:
-    explicit ChunkBuilder(const WorkerSetup& setup);
+    explicit ChunkBuilder(const WorldSettings& settings);
     ~ChunkBuilder();
     ChunkBuilder(const ChunkBuilder&) = delete;
     ChunkBuilder& operator=(const ChunkBuilder&) = delete;
@@ -120,7 +113,7 @@ private:
     ChunkResult BuildBlocks(const ChunkJob& job);
     ChunkResult BuildLists(const ChunkJob& job);
 
-    WorkerSetup setup_;
+    WorldSettings settings_;
     std::unique_ptr<TerrainGenerator> generator_;
     Chunk own_;
     Chunk sides_[ListKey::kSides];
