@@ -27,3 +27,10 @@ public:
 private:
     std::vector<std::optional<T>> slots_;
 };
+
+// Lets go of the object a handle names and empties the handle.
+template <typename T, typename Handle>
+void ReleaseFrom(ObjectTable<T>& table, Handle& handle) {
+    table.Remove(handle.id);
+    handle = Handle{};
+}

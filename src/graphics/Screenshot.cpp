@@ -27,3 +27,9 @@ bool SavePng(const char* path, const std::vector<uint8_t>& rgba, uint32_t width,
     }
     return ReplaceWithPartial(finalPath);
 }
+
+void MakeOpaque(std::vector<uint8_t>& rgba) {
+    for (size_t alpha = 3; alpha < rgba.size(); alpha += 4) {
+        rgba[alpha] = 255;
+    }
+}

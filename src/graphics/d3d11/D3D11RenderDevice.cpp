@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "graphics/ObjectTable.h"
+#include "graphics/Screenshot.h"
 #include "graphics/d3d11/ComRef.h"
 #include "graphics/d3d11/D3D11Descriptions.h"
 
@@ -41,6 +42,20 @@ bool Keep(HRESULT result, ComRef<T>& object, ComTable<T>& table, HandleType& out
     }
     out.id = table.Add(std::move(object));
     return true;
+}
+
+// Creates one state object of the device from its description and files it
+// under a new handle; false, with the handle empty, without a device or when
+// the creation failed.
+template <typename T, typename Description, typename HandleType>
+bool CreateState(ID3D11Device* device, HRESULT (STDMETHODCALLTYPE ID3D11Device::*create)(const Description*, T**),
+                 const Description& description, ComTable<T>& table, HandleType& out) {
+    out = HandleType{};
+    if (device == nullptr) {
+        return false;
+    }
+    ComRef<T> object;
+    return Keep((device->*create)(&description, object.Put()), object, table, out);
 }
 
 // Creates a texture of the description's dimension with its initial data.
@@ -299,14 +314,7 @@ bool D3D11RenderDevice::CreateInputLayout(const InputElement* elements, uint32_t
 }
 
 bool D3D11RenderDevice::CreateSampler(const SamplerDesc& desc, SamplerHandle& out) {
-    out = SamplerHandle{};
-    State& s = *state_;
-    if (!s.device) {
-        return false;
-    }
-    const D3D11_SAMPLER_DESC description = SamplerDescription(desc);
-    ComRef<ID3D11SamplerState> sampler;
-    return Keep(s.device->CreateSamplerState(&description, sampler.Put()), sampler, s.samplers, out);
+    return CreateState(state_->device.Get(), &ID3D11Device::CreateSamplerState, SamplerDescription(desc), state_->samplers, out);
 }
 
 bool D3D11RenderDevice::CreateTexture(const TextureDesc& desc, const SubresourceData* subresources,
@@ -329,77 +337,32 @@ bool D3D11RenderDevice::CreateTexture(const TextureDesc& desc, const Subresource
 }
 
 bool D3D11RenderDevice::CreateDepthStencilState(const DepthStencilDesc& desc, DepthStencilStateHandle& out) {
-    out = DepthStencilStateHandle{};
-    State& s = *state_;
-    if (!s.device) {
-        return false;
-    }
-    const D3D11_DEPTH_STENCIL_DESC description = DepthStencilDescription(desc);
-    ComRef<ID3D11DepthStencilState> state;
-    return Keep(s.device->CreateDepthStencilState(&description, state.Put()), state, s.depthStencilStates, out);
+    return CreateState(state_->device.Get(), &ID3D11Device::CreateDepthStencilState, DepthStencilDescription(desc), state_->depthStencilStates, out);
 }
 
 bool D3D11RenderDevice::CreateBlendState(const BlendDesc& desc, BlendStateHandle& out) {
-    out = BlendStateHandle{};
-    State& s = *state_;
-    if (!s.device) {
-        return false;
-    }
-    const D3D11_BLEND_DESC description = BlendDescription(desc);
-    ComRef<ID3D11BlendState> state;
-    return Keep(s.device->CreateBlendState(&description, state.Put()), state, s.blendStates, out);
+    return CreateState(state_->device.Get(), &ID3D11Device::CreateBlendState, BlendDescription(desc), state_->blendStates, out);
 }
 
 bool D3D11RenderDevice::CreateRasterizerState(const RasterizerDesc& desc, RasterizerStateHandle& out) {
-    out = RasterizerStateHandle{};
-    State& s = *state_;
-    if (!s.device) {
-        return false;
-    }
-    const D3D11_RASTERIZER_DESC description = RasterizerDescription(desc);
-    ComRef<ID3D11RasterizerState> state;
-    return Keep(s.device->CreateRasterizerState(&description, state.Put()), state, s.rasterizerStates, out);
+    return CreateState(state_->device.Get(), &ID3D11Device::CreateRasterizerState, RasterizerDescription(desc), state_->rasterizerStates, out);
 }
 
-void D3D11RenderDevice::Release(BufferHandle& handle) {
-    state_->buffers.Remove(handle.id);
-    handle = BufferHandle{};
-}
+void D3D11RenderDevice::Release(BufferHandle& handle) { ReleaseFrom(state_->buffers, handle); }
 
-void D3D11RenderDevice::Release(ShaderHandle& handle) {
-    state_->shaders.Remove(handle.id);
-    handle = ShaderHandle{};
-}
+void D3D11RenderDevice::Release(ShaderHandle& handle) { ReleaseFrom(state_->shaders, handle); }
 
-void D3D11RenderDevice::Release(InputLayoutHandle& handle) {
-    state_->inputLayouts.Remove(handle.id);
-    handle = InputLayoutHandle{};
-}
+void D3D11RenderDevice::Release(InputLayoutHandle& handle) { ReleaseFrom(state_->inputLayouts, handle); }
 
-void D3D11RenderDevice::Release(SamplerHandle& handle) {
-    state_->samplers.Remove(handle.id);
-    handle = SamplerHandle{};
-}
+void D3D11RenderDevice::Release(SamplerHandle& handle) { ReleaseFrom(state_->samplers, handle); }
 
-void D3D11RenderDevice::Release(TextureViewHandle& handle) {
-    state_->textureViews.Remove(handle.id);
-    handle = TextureViewHandle{};
-}
+void D3D11RenderDevice::Release(TextureViewHandle& handle) { ReleaseFrom(state_->textureViews, handle); }
 
-void D3D11RenderDevice::Release(DepthStencilStateHandle& handle) {
-    state_->depthStencilStates.Remove(handle.id);
-    handle = DepthStencilStateHandle{};
-}
+void D3D11RenderDevice::Release(DepthStencilStateHandle& handle) { ReleaseFrom(state_->depthStencilStates, handle); }
 
-void D3D11RenderDevice::Release(BlendStateHandle& handle) {
-    state_->blendStates.Remove(handle.id);
-    handle = BlendStateHandle{};
-}
+void D3D11RenderDevice::Release(BlendStateHandle& handle) { ReleaseFrom(state_->blendStates, handle); }
 
-void D3D11RenderDevice::Release(RasterizerStateHandle& handle) {
-    state_->rasterizerStates.Remove(handle.id);
-    handle = RasterizerStateHandle{};
-}
+void D3D11RenderDevice::Release(RasterizerStateHandle& handle) { ReleaseFrom(state_->rasterizerStates, handle); }
 
 void* D3D11RenderDevice::MapDiscard(BufferHandle handle) {
     State& s = *state_;
@@ -564,10 +527,6 @@ bool D3D11RenderDevice::ReadFrame(std::vector<uint8_t>& rgba, uint32_t& width, u
         std::memcpy(rgba.data() + row * rowBytes, source + static_cast<size_t>(row) * mapped.RowPitch, rowBytes);
     }
     s.context->Unmap(s.readBack.Get(), 0);
-    // The window shows no alpha, while blending leaves the source's alpha in
-    // the frame (transparent text backgrounds hold 0): read it as opaque.
-    for (size_t alpha = 3; alpha < rgba.size(); alpha += 4) {
-        rgba[alpha] = 255;
-    }
+    MakeOpaque(rgba);
     return true;
 }

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "graphics/ObjectTable.h"
+#include "graphics/Screenshot.h"
 #include "graphics/opengl/GlFormats.h"
 
 namespace {
@@ -746,10 +747,7 @@ bool GlRenderDevice::CreateRasterizerState(const RasterizerDesc& desc, Rasterize
     return true;
 }
 
-void GlRenderDevice::Release(BufferHandle& handle) {
-    state_->buffers.Remove(handle.id);
-    handle = BufferHandle{};
-}
+void GlRenderDevice::Release(BufferHandle& handle) { ReleaseFrom(state_->buffers, handle); }
 
 void GlRenderDevice::Release(ShaderHandle& handle) {
     State& s = *state_;
@@ -759,40 +757,23 @@ void GlRenderDevice::Release(ShaderHandle& handle) {
     if (handle.id == s.vertexShader || handle.id == s.pixelShader) {
         s.programDirty = true;
     }
-    s.shaders.Remove(handle.id);
-    handle = ShaderHandle{};
+    ReleaseFrom(s.shaders, handle);
 }
 
 void GlRenderDevice::Release(InputLayoutHandle& handle) {
-    state_->inputLayouts.Remove(handle.id);
+    ReleaseFrom(state_->inputLayouts, handle);
     state_->vertexInputDirty = true;
-    handle = InputLayoutHandle{};
 }
 
-void GlRenderDevice::Release(SamplerHandle& handle) {
-    state_->samplers.Remove(handle.id);
-    handle = SamplerHandle{};
-}
+void GlRenderDevice::Release(SamplerHandle& handle) { ReleaseFrom(state_->samplers, handle); }
 
-void GlRenderDevice::Release(TextureViewHandle& handle) {
-    state_->textures.Remove(handle.id);
-    handle = TextureViewHandle{};
-}
+void GlRenderDevice::Release(TextureViewHandle& handle) { ReleaseFrom(state_->textures, handle); }
 
-void GlRenderDevice::Release(DepthStencilStateHandle& handle) {
-    state_->depthStencilStates.Remove(handle.id);
-    handle = DepthStencilStateHandle{};
-}
+void GlRenderDevice::Release(DepthStencilStateHandle& handle) { ReleaseFrom(state_->depthStencilStates, handle); }
 
-void GlRenderDevice::Release(BlendStateHandle& handle) {
-    state_->blendStates.Remove(handle.id);
-    handle = BlendStateHandle{};
-}
+void GlRenderDevice::Release(BlendStateHandle& handle) { ReleaseFrom(state_->blendStates, handle); }
 
-void GlRenderDevice::Release(RasterizerStateHandle& handle) {
-    state_->rasterizerStates.Remove(handle.id);
-    handle = RasterizerStateHandle{};
-}
+void GlRenderDevice::Release(RasterizerStateHandle& handle) { ReleaseFrom(state_->rasterizerStates, handle); }
 
 // Invalidating the whole buffer lets the driver hand out fresh storage while
 // draws still read the old one. On llvmpipe this beat orphaning with
@@ -998,10 +979,6 @@ bool GlRenderDevice::ReadFrame(std::vector<uint8_t>& rgba, uint32_t& width, uint
     for (uint32_t row = 0; row < height; ++row) {
         std::memcpy(rgba.data() + row * rowBytes, bottomFirst.data() + (height - 1 - row) * rowBytes, rowBytes);
     }
-    // The window shows no alpha, while blending leaves the source's alpha in
-    // the frame (transparent text backgrounds hold 0): read it as opaque.
-    for (size_t alpha = 3; alpha < rgba.size(); alpha += 4) {
-        rgba[alpha] = 255;
-    }
+    MakeOpaque(rgba);
     return NoGlError();
 }
