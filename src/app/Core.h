@@ -112,5 +112,5 @@ private:
     TSpecificCallback<Core> statusCallback_;
 };
 
-// The one Core, for the window procedure; set by Initialize, cleared by Shutdown.
+// The one Core; set by Initialize, cleared by Shutdown.
 Core* CorePointer();

@@ -8,19 +8,8 @@
 #include "graphics/d3d11/D3D11RenderDevice.h"
 #include "platform/win32/Win32Platform.h"
 
-namespace {
-
-// The window procedure reaches the one Core through the process-wide pointer.
-void HandOverToCore(const Message& message) {
-    if (Core* core = CorePointer()) {
-        core->WindowProcedure(message);
-    }
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    Win32Platform platform(&HandOverToCore);
+    Win32Platform platform;
     ProgramParts parts;
     parts.platform = &platform;
     parts.createDevice = [&platform] { return std::make_unique<D3D11RenderDevice>(platform.Window()); };

@@ -35,19 +35,20 @@ Message TranslateWindowMessage(UINT message, WPARAM wParam) {
     return translated;
 }
 
-// The window procedure has no other way to reach its handler.
-WindowMessageHandler g_handler = nullptr;
+// The window procedure has no other way to reach the platform; set while the
+// window class is registered.
+Win32Platform* g_platform = nullptr;
 
-// Key presses, releases, mouse moves and the window's destruction go to the
-// handler (which quits on Escape and on destruction); the system handles the
-// rest, Alt combinations included, which arrive as system keys.
+// Key presses, releases, mouse moves and the window's destruction are queued
+// for the main loop (which quits on Escape and on destruction); the system
+// handles the rest, Alt combinations included, which arrive as system keys.
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const Message translated = TranslateWindowMessage(message, wParam);
     if (translated.type == Message::Type::Other) {
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    if (g_handler != nullptr) {
-        g_handler(translated);
+    if (g_platform != nullptr) {
+        g_platform->Receive(translated);
     } else if (translated.type == Message::Type::Destroy) {
         PostQuitMessage(0);
     }
@@ -66,12 +67,10 @@ std::wstring Widen(const char* text) {
 
 void ShowWin32MessageBox(const char* text) { MessageBoxA(nullptr, text, "Error", MB_ICONERROR); }
 
-Win32Platform::Win32Platform(WindowMessageHandler handler) : handler_(handler) {}
-
 Win32Platform::~Win32Platform() = default;
 
 bool Win32Platform::Initialize() {
-    g_handler = handler_;
+    g_platform = this;
     instance_ = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
@@ -92,7 +91,8 @@ bool Win32Platform::Initialize() {
 // Unregistering a class that is not registered is a harmless failure.
 void Win32Platform::Shutdown() {
     UnregisterClassW(kClassName, instance_);
-    g_handler = nullptr;
+    g_platform = nullptr;
+    received_.clear();
 }
 
 bool Win32Platform::GetScreenSize(uint32_t& width, uint32_t& height) {
@@ -130,19 +130,28 @@ void Win32Platform::DestroyMainWindow() {
     window_ = nullptr;
 }
 
+// One message of the thread's queue per call, as the window procedure
+// translated it; what one dispatch queued more waits for the next calls.
 bool Win32Platform::NextMessage(Message& out) {
-    MSG message;
-    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        return false;
+    if (received_.empty()) {
+        MSG message;
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            return false;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+        if (message.message == WM_QUIT) {
+            out = Message();
+            out.type = Message::Type::Quit;
+            out.quitCode = static_cast<int32_t>(message.wParam);
+            return true;
+        }
     }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
     out = Message();
-    if (message.message == WM_QUIT) {
-        out.type = Message::Type::Quit;
-        out.quitCode = static_cast<int32_t>(message.wParam);
-    } else {
-        out.type = Message::Type::Other;  // the window procedure has seen it
+    out.type = Message::Type::Other;  // a message only the system handles
+    if (!received_.empty()) {
+        out = received_.front();
+        received_.pop_front();
     }
     return true;
 }

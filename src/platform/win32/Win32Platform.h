@@ -1,19 +1,19 @@
 #pragma once
 
+#include <deque>
+
 #include "platform/Platform.h"
 
 struct HWND__;    // HWND, without all of windows.h
 struct HINSTANCE__;
 
-// Receives the key, mouse and destroy messages of the main window from the
-// window procedure, inside DispatchMessageW.
-using WindowMessageHandler = void (*)(const Message& message);
-
 // The platform on Win32: the window class "win32app" and one window, the
 // thread's message queue, the performance counter and the system cursor.
+// The window procedure translates the key, mouse and destroy messages and
+// queues them here; NextMessage hands them out one at a time.
 class Win32Platform : public Platform {
 public:
-    explicit Win32Platform(WindowMessageHandler handler);
+    Win32Platform() = default;
     ~Win32Platform() override;
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
@@ -34,9 +34,11 @@ public:
     int64_t PerformanceCounter() override;
 
     HWND__* Window() const { return window_; }
+    // Called by the window procedure with each message it translated.
+    void Receive(const Message& message) { received_.push_back(message); }
 
 private:
-    WindowMessageHandler handler_;
+    std::deque<Message> received_;
     HINSTANCE__* instance_ = nullptr;
     HWND__* window_ = nullptr;
 };
