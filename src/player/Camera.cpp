@@ -37,11 +37,8 @@ Matrix4 LookTo(Vec3 eye, Vec3 direction, Vec3 upVector) {
 Camera::Camera() : yaw_(0.0f), pitch_(0.0f) {}
 
 bool Camera::Initialize(RenderDevice& device) {
-    BufferDesc desc;
-    desc.byteWidth = kConstantBufferSize;
-    desc.usage = Usage::Dynamic;
-    desc.bind = BindFlag::ConstantBuffer;
-    desc.cpuWrite = true;
+    const BufferDesc desc{
+        .byteWidth = kConstantBufferSize, .usage = Usage::Dynamic, .bind = BindFlag::ConstantBuffer, .cpuWrite = true};
     if (!device.CreateBuffer(desc, nullptr, constantBuffer_)) {
         ShowErrorMessage("failed to create camera buffer");
         return false;

@@ -10,11 +10,8 @@ namespace {
 constexpr const char* kLockFailed = "failed to lock constant buffer";
 
 bool CreateDynamicConstantBuffer(RenderDevice& device, uint32_t byteWidth, BufferHandle& out) {
-    BufferDesc desc;
-    desc.byteWidth = byteWidth;
-    desc.usage = Usage::Dynamic;
-    desc.bind = BindFlag::ConstantBuffer;
-    desc.cpuWrite = true;
+    const BufferDesc desc{
+        .byteWidth = byteWidth, .usage = Usage::Dynamic, .bind = BindFlag::ConstantBuffer, .cpuWrite = true};
     return device.CreateBuffer(desc, nullptr, out);
 }
 
@@ -47,13 +44,10 @@ bool FontShader::CreateConstantBuffers(RenderDevice& device) {
 }
 
 bool FontShader::LoadShaders(RenderDevice& device, const std::string& shaderName) {
-    InputElement elements[2];
-    elements[0].semanticName = "POSITION";
-    elements[0].format = Format::R32G32B32_Float;
-    elements[0].alignedByteOffset = kAppendAligned;
-    elements[1].semanticName = "TEXCOORD";
-    elements[1].format = Format::R32G32_Float;
-    elements[1].alignedByteOffset = kAppendAligned;
+    const InputElement elements[2] = {
+        {.semanticName = "POSITION", .format = Format::R32G32B32_Float, .alignedByteOffset = kAppendAligned},
+        {.semanticName = "TEXCOORD", .format = Format::R32G32_Float, .alignedByteOffset = kAppendAligned},
+    };
 
     ShaderPair pair;
     switch (LoadShaderPair(device, shaderName, elements, 2, pair)) {

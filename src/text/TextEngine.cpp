@@ -56,22 +56,15 @@ Sentence TextEngine::CreateSentence(RenderDevice& device, int maximumLength) con
     sentence.indexCount = sentence.vertexCount;
 
     const std::vector<FontVertex> zeroVertices(sentence.vertexCount, FontVertex{});
-    BufferDesc vertexDesc;
-    vertexDesc.byteWidth = kVertexStride * sentence.vertexCount;
-    vertexDesc.usage = Usage::Dynamic;
-    vertexDesc.bind = BindFlag::VertexBuffer;
-    vertexDesc.cpuWrite = true;
+    const BufferDesc vertexDesc{
+        .byteWidth = kVertexStride * sentence.vertexCount, .usage = Usage::Dynamic, .cpuWrite = true};
     if (!device.CreateBuffer(vertexDesc, zeroVertices.data(), sentence.vertexBuffer)) {
         ShowErrorMessage("failed to create font vertex buffer");
     }
 
     std::vector<uint32_t> indices(sentence.indexCount);
     std::iota(indices.begin(), indices.end(), 0u);
-    BufferDesc indexDesc;
-    indexDesc.byteWidth = sizeof(uint32_t) * sentence.indexCount;
-    indexDesc.usage = Usage::Default;
-    indexDesc.bind = BindFlag::IndexBuffer;
-    indexDesc.cpuWrite = false;
+    const BufferDesc indexDesc{.byteWidth = sizeof(uint32_t) * sentence.indexCount, .bind = BindFlag::IndexBuffer};
     if (!device.CreateBuffer(indexDesc, indices.data(), sentence.indexBuffer)) {
         ShowErrorMessage("failed to create font index buffer");
     }

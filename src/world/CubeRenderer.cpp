@@ -52,16 +52,23 @@ std::vector<uint32_t> BuildQuadIndices(uint32_t quadCount) {
     return indices;
 }
 
+// The mesh in slot 0, one cube position per instance in slot 1.
 const InputElement kCubeLayout[3] = {
-    {"POSITION", 0, Format::R32G32B32_Float, 0, kAppendAligned, false, 0},
-    {"NORMAL", 0, Format::R32G32B32_Float, 0, kAppendAligned, false, 0},
-    {"TEXCOORD", 1, Format::R32G32B32_Float, 1, 0, true, 1},
+    {.semanticName = "POSITION", .format = Format::R32G32B32_Float, .alignedByteOffset = kAppendAligned},
+    {.semanticName = "NORMAL", .format = Format::R32G32B32_Float, .alignedByteOffset = kAppendAligned},
+    {.semanticName = "TEXCOORD",
+     .semanticIndex = 1,
+     .format = Format::R32G32B32_Float,
+     .inputSlot = 1,
+     .perInstance = true,
+     .instanceStepRate = 1},
 };
 
+// One face corner per vertex: its mesh corner and the cube's position.
 const InputElement kFaceLayout[3] = {
-    {"POSITION", 0, Format::R32G32B32_Float, 0, 0, false, 0},
-    {"NORMAL", 0, Format::R32G32B32_Float, 0, 12, false, 0},
-    {"TEXCOORD", 1, Format::R32G32B32_Float, 0, 24, false, 0},
+    {.semanticName = "POSITION", .format = Format::R32G32B32_Float},
+    {.semanticName = "NORMAL", .format = Format::R32G32B32_Float, .alignedByteOffset = 12},
+    {.semanticName = "TEXCOORD", .semanticIndex = 1, .format = Format::R32G32B32_Float, .alignedByteOffset = 24},
 };
 
 // A list longer than this is drawn in parts; terrain chunks stay far below it.
@@ -90,12 +97,12 @@ CubeRenderer::CubeRenderer()
 
 bool CubeRenderer::CreateMesh(RenderDevice& device) {
     BuildCubeVertices(look_.voxelSize, mesh_);
-    if (!CreateOrReport(device, BufferDesc{sizeof mesh_, Usage::Default, BindFlag::VertexBuffer, false}, mesh_,
+    if (!CreateOrReport(device, BufferDesc{.byteWidth = sizeof mesh_}, mesh_,
                         vertexBuffer_, "failed to create vertex buffer")) {
         return false;
     }
     const std::vector<uint32_t> indices = BuildQuadIndices(kFaceCount);
-    const BufferDesc indexDesc{kIndexCount * sizeof(uint32_t), Usage::Default, BindFlag::IndexBuffer, false};
+    const BufferDesc indexDesc{.byteWidth = kIndexCount * sizeof(uint32_t), .bind = BindFlag::IndexBuffer};
     return CreateOrReport(device, indexDesc, indices.data(), indexBuffer_, "failed to create index buffer");
 }
 
@@ -122,7 +129,7 @@ bool CubeRenderer::Initialize(RenderDevice* device, uint32_t capacity, const Cub
     if (!CreateMesh(*device)) {
         return false;
     }
-    if (!CreateOrReport(*device, BufferDesc{kMatricesBytes, Usage::Dynamic, BindFlag::ConstantBuffer, true}, nullptr,
+    if (!CreateOrReport(*device, BufferDesc{.byteWidth = kMatricesBytes, .usage = Usage::Dynamic, .bind = BindFlag::ConstantBuffer, .cpuWrite = true}, nullptr,
                         matricesBuffer_, "failed to create matrices buffer")) {
         return false;
     }
@@ -137,7 +144,7 @@ bool CubeRenderer::Initialize(RenderDevice* device, uint32_t capacity, const Cub
         return false;
     }
     return CreateOrReport(*device,
-                          BufferDesc{static_cast<uint32_t>(instanceBytes), Usage::Dynamic, BindFlag::VertexBuffer, true},
+                          BufferDesc{.byteWidth = static_cast<uint32_t>(instanceBytes), .usage = Usage::Dynamic, .cpuWrite = true},
                           nullptr, instanceBuffer_, "failed to create instance buffer");
 }
 
@@ -210,9 +217,9 @@ bool CubeRenderer::InitializeFaces(RenderDevice& device) {
     const std::vector<uint32_t> indices = BuildQuadIndices(faceBatchCapacity_);
     const auto indexBytes = static_cast<uint32_t>(indices.size() * sizeof(uint32_t));
     const uint32_t vertexBytes = faceBatchCapacity_ * 4 * static_cast<uint32_t>(sizeof(FaceVertex));
-    return CreateOrReport(device, BufferDesc{indexBytes, Usage::Default, BindFlag::IndexBuffer, false}, indices.data(),
+    return CreateOrReport(device, BufferDesc{.byteWidth = indexBytes, .bind = BindFlag::IndexBuffer}, indices.data(),
                           faceIndexBuffer_, "failed to create face index buffer") &&
-           CreateOrReport(device, BufferDesc{vertexBytes, Usage::Dynamic, BindFlag::VertexBuffer, true}, nullptr,
+           CreateOrReport(device, BufferDesc{.byteWidth = vertexBytes, .usage = Usage::Dynamic, .cpuWrite = true}, nullptr,
                           faceVertexBuffer_, "failed to create face vertex buffer");
 }
 

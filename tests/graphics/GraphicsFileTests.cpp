@@ -209,7 +209,8 @@ TEST_F(DdsLoaderTest, FailedCreationRetriesCappedByFeatureLevelUnlessThereIsOneL
 class ShaderLoaderTest : public ::testing::Test {
 protected:
     ShaderPairResult Load(const std::string& baseName) {
-        const InputElement position = {"POSITION", 0, Format::R32G32B32_Float, 0, kAppendAligned, false, 0};
+        const InputElement position = {
+            .semanticName = "POSITION", .format = Format::R32G32B32_Float, .alignedByteOffset = kAppendAligned};
         device_.calls.clear();
         return LoadShaderPair(device_, folder_.File(baseName), &position, 1, pair_);
     }

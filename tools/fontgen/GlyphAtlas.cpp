@@ -3,14 +3,13 @@
 #include <cstdio>
 #include <ostream>
 
+#include "graphics/DdsFormat.h"
+
 namespace {
 constexpr int kPadding = 1;
 
-constexpr uint32_t kDdsMagic = 0x20534444;  // "DDS "
-constexpr uint32_t kHeaderSize = 124;
-constexpr uint32_t kPixelFormatSize = 32;
-constexpr uint32_t kFlagsCapsHeightWidthPitchPixelFormatMips = 0x1 | 0x2 | 0x4 | 0x8 | 0x1000 | 0x20000;
-constexpr uint32_t kPixelFormatRgbWithAlpha = 0x40 | 0x1;
+constexpr uint32_t kFlagsCapsHeightWidthPitchPixelFormatMips = 0x1 | kDdsdHeight | 0x4 | 0x8 | 0x1000 | 0x20000;
+constexpr uint32_t kPixelFormatRgbWithAlpha = kDdpfRgb | 0x1;
 constexpr uint32_t kCapsTexture = 0x1000;
 
 void WriteWord(std::ostream& out, uint32_t value) {
@@ -36,7 +35,7 @@ void CopyGlyph(const GlyphImage& glyph, int column, GlyphAtlas& atlas) {
 
 void WriteDdsHeader(std::ostream& out, const GlyphAtlas& atlas) {
     WriteWord(out, kDdsMagic);
-    WriteWord(out, kHeaderSize);
+    WriteWord(out, kDdsHeaderSize);
     WriteWord(out, kFlagsCapsHeightWidthPitchPixelFormatMips);
     WriteWord(out, static_cast<uint32_t>(atlas.height));
     WriteWord(out, static_cast<uint32_t>(atlas.width));
@@ -44,7 +43,7 @@ void WriteDdsHeader(std::ostream& out, const GlyphAtlas& atlas) {
     WriteWord(out, 0);                                       // depth
     WriteWord(out, 1);                                       // mip levels
     WriteZeroWords(out, 11);
-    WriteWord(out, kPixelFormatSize);
+    WriteWord(out, kDdsPixelFormatSize);
     WriteWord(out, kPixelFormatRgbWithAlpha);
     WriteWord(out, 0);  // no FourCC
     WriteWord(out, 32);

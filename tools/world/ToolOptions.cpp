@@ -78,9 +78,18 @@ const char* ToolUsage() {
            "  --help                 this text\n";
 }
 
-bool ParseToolOptions(int argc, char** argv, ToolOptions& out, std::string& error) {
+namespace {
+// An option that takes one integer within [low, high].
+struct IntegerOption {
+    const char* name;
+    long long low;
+    long long high;
+    int32_t* target;
+};
+
+ToolOptions Defaults() {
     const TypedSettings defaults;
-    out = ToolOptions{};
+    ToolOptions out;
     out.seed = defaults.mapSeed;
     out.method = defaults.mapGenerationMethod;
     out.chunkWidth = defaults.chunkWidth;
@@ -89,6 +98,58 @@ bool ParseToolOptions(int argc, char** argv, ToolOptions& out, std::string& erro
     out.infinite = defaults.infiniteTerrain;
     out.loadSpeed = defaults.loadSpeed;
     out.updateSpeed = defaults.updateSpeed;
+    return out;
+}
+
+// The options that take one integer and set nothing else; false when
+// `option` is none of them.
+bool TakeIntegerOption(const std::string& option, int argc, char** argv, int& i, ToolOptions& out, bool& ok,
+                       std::string& error) {
+    int32_t infinite = out.infinite, faces = out.faces;
+    const IntegerOption options[] = {
+        {"--method", -kIntMax - 1, kIntMax, &out.method},        {"--chunk-width", 1, kIntMax, &out.chunkWidth},
+        {"--chunk-height", 1, kIntMax, &out.chunkHeight},        {"--infinite", 0, 1, &infinite},
+        {"--faces", 0, 1, &faces},                                {"--load-speed", 1, kIntMax, &out.loadSpeed},
+        {"--update-speed", 1, kIntMax, &out.updateSpeed},         {"--stream-threads", 0, 1024, &out.streamThreads},
+    };
+    for (const IntegerOption& integer : options) {
+        if (option == integer.name) {
+            ok = TakeInteger(argc, argv, i, integer.low, integer.high, *integer.target, error);
+            out.infinite = infinite != 0;
+            out.faces = faces != 0;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The options that choose a mode, with the values they take.
+bool TakeModeOption(const std::string& option, int argc, char** argv, int& i, ToolOptions& out, bool& ok,
+                    std::string& error) {
+    if (option == "--budgeted") {
+        out.mode = ToolOptions::Mode::Budgeted;
+        ok = TakeInteger(argc, argv, i, 0, kIntMax, out.generationBudget, error) &&
+             TakeInteger(argc, argv, i, 0, kIntMax, out.rebuildBudget, error);
+    } else if (option == "--stream") {
+        out.mode = ToolOptions::Mode::Stream;
+    } else if (option == "--column") {
+        out.mode = ToolOptions::Mode::Columns;
+        ToolOptions::Column column;
+        ok = TakeInteger(argc, argv, i, -kIntMax - 1, kIntMax, column.x, error) &&
+             TakeInteger(argc, argv, i, -kIntMax - 1, kIntMax, column.z, error);
+        out.columns.push_back(column);
+    } else if (option == "--time") {
+        out.mode = ToolOptions::Mode::Time;
+        ok = TakeInteger(argc, argv, i, 1, 100000, out.runs, error);
+    } else {
+        return false;
+    }
+    return true;
+}
+}  // namespace
+
+bool ParseToolOptions(int argc, char** argv, ToolOptions& out, std::string& error) {
+    out = Defaults();
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         bool ok = true;
@@ -100,40 +161,10 @@ bool ParseToolOptions(int argc, char** argv, ToolOptions& out, std::string& erro
             ok = i + 1 < argc;
             if (ok) out.seed = argv[++i];
             else error = "missing value for --seed";
-        } else if (option == "--method") {
-            ok = TakeInteger(argc, argv, i, -kIntMax - 1, kIntMax, out.method, error);
-        } else if (option == "--chunk-width") {
-            ok = TakeInteger(argc, argv, i, 1, kIntMax, out.chunkWidth, error);
-        } else if (option == "--chunk-height") {
-            ok = TakeInteger(argc, argv, i, 1, kIntMax, out.chunkHeight, error);
         } else if (option == "--terrain-width") {
             ok = TakeInteger(argc, argv, i, 1, 4294967295LL, out.terrainWidth, error);
-        } else if (option == "--infinite") {
-            ok = TakeInteger(argc, argv, i, 0, 1, out.infinite, error);
-        } else if (option == "--faces") {
-            ok = TakeInteger(argc, argv, i, 0, 1, out.faces, error);
-        } else if (option == "--budgeted") {
-            out.mode = ToolOptions::Mode::Budgeted;
-            ok = TakeInteger(argc, argv, i, 0, kIntMax, out.generationBudget, error) &&
-                 TakeInteger(argc, argv, i, 0, kIntMax, out.rebuildBudget, error);
-        } else if (option == "--stream") {
-            out.mode = ToolOptions::Mode::Stream;
-        } else if (option == "--load-speed") {
-            ok = TakeInteger(argc, argv, i, 1, kIntMax, out.loadSpeed, error);
-        } else if (option == "--update-speed") {
-            ok = TakeInteger(argc, argv, i, 1, kIntMax, out.updateSpeed, error);
-        } else if (option == "--stream-threads") {
-            ok = TakeInteger(argc, argv, i, 0, 1024, out.streamThreads, error);
-        } else if (option == "--column") {
-            out.mode = ToolOptions::Mode::Columns;
-            ToolOptions::Column column;
-            ok = TakeInteger(argc, argv, i, -kIntMax - 1, kIntMax, column.x, error) &&
-                 TakeInteger(argc, argv, i, -kIntMax - 1, kIntMax, column.z, error);
-            out.columns.push_back(column);
-        } else if (option == "--time") {
-            out.mode = ToolOptions::Mode::Time;
-            ok = TakeInteger(argc, argv, i, 1, 100000, out.runs, error);
-        } else {
+        } else if (!TakeIntegerOption(option, argc, argv, i, out, ok, error) &&
+                   !TakeModeOption(option, argc, argv, i, out, ok, error)) {
             error = "unknown option " + option;
             ok = false;
         }

@@ -43,6 +43,38 @@ D3D11_DEPTH_STENCILOP_DESC StencilFaceDescription(const StencilFaceDesc& face) {
 
 UINT TextureMiscFlags(const TextureDesc& desc) { return desc.cube ? D3D11_RESOURCE_MISC_TEXTURECUBE : 0; }
 
+// What the descriptions of a 1-D and a 3-D texture that shaders sample share.
+template <typename Description>
+Description SampledTextureOf(const TextureDesc& desc) {
+    Description out{};
+    out.Width = desc.width;
+    out.MipLevels = desc.mipLevels;
+    out.Format = DxgiFormat(desc.format);
+    out.Usage = D3D11_USAGE_DEFAULT;
+    out.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+    out.CPUAccessFlags = 0;
+    out.MiscFlags = 0;
+    return out;
+}
+
+// A single-sampled 2-D texture in default memory that the CPU does not touch.
+D3D11_TEXTURE2D_DESC Texture2DOf(uint32_t width, uint32_t height, uint32_t mipLevels, uint32_t arraySize,
+                                 DXGI_FORMAT format, UINT bindFlags, UINT miscFlags) {
+    D3D11_TEXTURE2D_DESC out{};
+    out.Width = width;
+    out.Height = height;
+    out.MipLevels = mipLevels;
+    out.ArraySize = arraySize;
+    out.Format = format;
+    out.SampleDesc.Count = 1;
+    out.SampleDesc.Quality = 0;
+    out.Usage = D3D11_USAGE_DEFAULT;
+    out.BindFlags = bindFlags;
+    out.CPUAccessFlags = 0;
+    out.MiscFlags = miscFlags;
+    return out;
+}
+
 }  // namespace
 
 DXGI_SWAP_CHAIN_DESC SwapChainDescription(const SwapChainDesc& desc, HWND window) {
@@ -170,45 +202,20 @@ D3D11_VIEWPORT ViewportDescription(const Viewport& viewport) {
 }
 
 D3D11_TEXTURE1D_DESC Texture1DDescription(const TextureDesc& desc) {
-    D3D11_TEXTURE1D_DESC out{};
-    out.Width = desc.width;
-    out.MipLevels = desc.mipLevels;
+    D3D11_TEXTURE1D_DESC out = SampledTextureOf<D3D11_TEXTURE1D_DESC>(desc);
     out.ArraySize = desc.arraySize;
-    out.Format = DxgiFormat(desc.format);
-    out.Usage = D3D11_USAGE_DEFAULT;
-    out.BindFlags = D3D11_BIND_SHADER_RESOURCE;
-    out.CPUAccessFlags = 0;
-    out.MiscFlags = 0;
     return out;
 }
 
 D3D11_TEXTURE2D_DESC Texture2DDescription(const TextureDesc& desc) {
-    D3D11_TEXTURE2D_DESC out{};
-    out.Width = desc.width;
-    out.Height = desc.height;
-    out.MipLevels = desc.mipLevels;
-    out.ArraySize = desc.arraySize;
-    out.Format = DxgiFormat(desc.format);
-    out.SampleDesc.Count = 1;
-    out.SampleDesc.Quality = 0;
-    out.Usage = D3D11_USAGE_DEFAULT;
-    out.BindFlags = D3D11_BIND_SHADER_RESOURCE;
-    out.CPUAccessFlags = 0;
-    out.MiscFlags = TextureMiscFlags(desc);
-    return out;
+    return Texture2DOf(desc.width, desc.height, desc.mipLevels, desc.arraySize, DxgiFormat(desc.format),
+                       D3D11_BIND_SHADER_RESOURCE, TextureMiscFlags(desc));
 }
 
 D3D11_TEXTURE3D_DESC Texture3DDescription(const TextureDesc& desc) {
-    D3D11_TEXTURE3D_DESC out{};
-    out.Width = desc.width;
+    D3D11_TEXTURE3D_DESC out = SampledTextureOf<D3D11_TEXTURE3D_DESC>(desc);
     out.Height = desc.height;
     out.Depth = desc.depth;
-    out.MipLevels = desc.mipLevels;
-    out.Format = DxgiFormat(desc.format);
-    out.Usage = D3D11_USAGE_DEFAULT;
-    out.BindFlags = D3D11_BIND_SHADER_RESOURCE;
-    out.CPUAccessFlags = 0;
-    out.MiscFlags = 0;
     return out;
 }
 
@@ -274,19 +281,7 @@ std::vector<D3D11_SUBRESOURCE_DATA> SubresourceTable(const TextureDesc& desc, co
 }
 
 D3D11_TEXTURE2D_DESC DepthBufferDescription(uint32_t width, uint32_t height) {
-    D3D11_TEXTURE2D_DESC out{};
-    out.Width = width;
-    out.Height = height;
-    out.MipLevels = 1;
-    out.ArraySize = 1;
-    out.Format = DXGI_FORMAT_D24_UNORM_S8_UINT;
-    out.SampleDesc.Count = 1;
-    out.SampleDesc.Quality = 0;
-    out.Usage = D3D11_USAGE_DEFAULT;
-    out.BindFlags = D3D11_BIND_DEPTH_STENCIL;
-    out.CPUAccessFlags = 0;
-    out.MiscFlags = 0;
-    return out;
+    return Texture2DOf(width, height, 1, 1, DXGI_FORMAT_D24_UNORM_S8_UINT, D3D11_BIND_DEPTH_STENCIL, 0);
 }
 
 D3D11_DEPTH_STENCIL_VIEW_DESC DepthStencilViewDescription() {
