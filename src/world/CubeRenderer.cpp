@@ -97,8 +97,8 @@ CubeRenderer::CubeRenderer()
 
 bool CubeRenderer::CreateMesh(RenderDevice& device) {
     BuildCubeVertices(look_.voxelSize, mesh_);
-    if (!CreateOrReport(device, BufferDesc{.byteWidth = sizeof mesh_}, mesh_,
-                        vertexBuffer_, "failed to create vertex buffer")) {
+    if (!CreateOrReport(device, BufferDesc{.byteWidth = sizeof mesh_}, mesh_, vertexBuffer_,
+                        "failed to create vertex buffer")) {
         return false;
     }
     const std::vector<uint32_t> indices = BuildQuadIndices(kFaceCount);
@@ -129,8 +129,9 @@ bool CubeRenderer::Initialize(RenderDevice* device, uint32_t capacity, const Cub
     if (!CreateMesh(*device)) {
         return false;
     }
-    if (!CreateOrReport(*device, BufferDesc{.byteWidth = kMatricesBytes, .usage = Usage::Dynamic, .bind = BindFlag::ConstantBuffer, .cpuWrite = true}, nullptr,
-                        matricesBuffer_, "failed to create matrices buffer")) {
+    const BufferDesc matricesDesc{
+        .byteWidth = kMatricesBytes, .usage = Usage::Dynamic, .bind = BindFlag::ConstantBuffer, .cpuWrite = true};
+    if (!CreateOrReport(*device, matricesDesc, nullptr, matricesBuffer_, "failed to create matrices buffer")) {
         return false;
     }
     if (!CreateShaders(*device)) {
@@ -143,9 +144,9 @@ bool CubeRenderer::Initialize(RenderDevice* device, uint32_t capacity, const Cub
         ShowErrorMessage("failed to create instance buffer");
         return false;
     }
-    return CreateOrReport(*device,
-                          BufferDesc{.byteWidth = static_cast<uint32_t>(instanceBytes), .usage = Usage::Dynamic, .cpuWrite = true},
-                          nullptr, instanceBuffer_, "failed to create instance buffer");
+    const BufferDesc instanceDesc{
+        .byteWidth = static_cast<uint32_t>(instanceBytes), .usage = Usage::Dynamic, .cpuWrite = true};
+    return CreateOrReport(*device, instanceDesc, nullptr, instanceBuffer_, "failed to create instance buffer");
 }
 
 void CubeRenderer::Shutdown() {
@@ -217,10 +218,10 @@ bool CubeRenderer::InitializeFaces(RenderDevice& device) {
     const std::vector<uint32_t> indices = BuildQuadIndices(faceBatchCapacity_);
     const auto indexBytes = static_cast<uint32_t>(indices.size() * sizeof(uint32_t));
     const uint32_t vertexBytes = faceBatchCapacity_ * 4 * static_cast<uint32_t>(sizeof(FaceVertex));
+    const BufferDesc vertexDesc{.byteWidth = vertexBytes, .usage = Usage::Dynamic, .cpuWrite = true};
     return CreateOrReport(device, BufferDesc{.byteWidth = indexBytes, .bind = BindFlag::IndexBuffer}, indices.data(),
                           faceIndexBuffer_, "failed to create face index buffer") &&
-           CreateOrReport(device, BufferDesc{.byteWidth = vertexBytes, .usage = Usage::Dynamic, .cpuWrite = true}, nullptr,
-                          faceVertexBuffer_, "failed to create face vertex buffer");
+           CreateOrReport(device, vertexDesc, nullptr, faceVertexBuffer_, "failed to create face vertex buffer");
 }
 
 void CubeRenderer::BeginFaces() {

@@ -314,7 +314,8 @@ bool D3D11RenderDevice::CreateInputLayout(const InputElement* elements, uint32_t
 }
 
 bool D3D11RenderDevice::CreateSampler(const SamplerDesc& desc, SamplerHandle& out) {
-    return CreateState(state_->device.Get(), &ID3D11Device::CreateSamplerState, SamplerDescription(desc), state_->samplers, out);
+    return CreateState(state_->device.Get(), &ID3D11Device::CreateSamplerState, SamplerDescription(desc),
+                       state_->samplers, out);
 }
 
 bool D3D11RenderDevice::CreateTexture(const TextureDesc& desc, const SubresourceData* subresources,
@@ -337,15 +338,18 @@ bool D3D11RenderDevice::CreateTexture(const TextureDesc& desc, const Subresource
 }
 
 bool D3D11RenderDevice::CreateDepthStencilState(const DepthStencilDesc& desc, DepthStencilStateHandle& out) {
-    return CreateState(state_->device.Get(), &ID3D11Device::CreateDepthStencilState, DepthStencilDescription(desc), state_->depthStencilStates, out);
+    return CreateState(state_->device.Get(), &ID3D11Device::CreateDepthStencilState, DepthStencilDescription(desc),
+                       state_->depthStencilStates, out);
 }
 
 bool D3D11RenderDevice::CreateBlendState(const BlendDesc& desc, BlendStateHandle& out) {
-    return CreateState(state_->device.Get(), &ID3D11Device::CreateBlendState, BlendDescription(desc), state_->blendStates, out);
+    return CreateState(state_->device.Get(), &ID3D11Device::CreateBlendState, BlendDescription(desc),
+                       state_->blendStates, out);
 }
 
 bool D3D11RenderDevice::CreateRasterizerState(const RasterizerDesc& desc, RasterizerStateHandle& out) {
-    return CreateState(state_->device.Get(), &ID3D11Device::CreateRasterizerState, RasterizerDescription(desc), state_->rasterizerStates, out);
+    return CreateState(state_->device.Get(), &ID3D11Device::CreateRasterizerState, RasterizerDescription(desc),
+                       state_->rasterizerStates, out);
 }
 
 void D3D11RenderDevice::Release(BufferHandle& handle) { ReleaseFrom(state_->buffers, handle); }
