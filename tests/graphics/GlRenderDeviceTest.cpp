@@ -99,14 +99,14 @@ TEST_F(GlRenderDeviceTest, FontQuadBlendsItsPremultipliedColourOverTheScene) {
     FontShader shader;
     ASSERT_TRUE(shader.Initialize(*device_, VOXMERE_SHADER_DIR "/Font"));
     const uint8_t white[4] = {255, 255, 255, 255};
-    const SubresourceData texel = {white, 4, 4};
+    const SubresourceData texel = {.data = white, .rowPitch = 4, .slicePitch = 4};
     TextureViewHandle texture;
     ASSERT_TRUE(device_->CreateTexture({.width = 1, .format = Format::R8G8B8A8_UNorm}, &texel, texture));
     const float quad[4][5] = {{-1, 1, 0, 0, 0}, {1, 1, 0, 1, 0}, {-1, -1, 0, 0, 1}, {1, -1, 0, 1, 1}};
     const uint32_t quadIndices[6] = {0, 1, 2, 2, 1, 3}, stride = 20, offset = 0;
     BufferHandle vertices, indices;
-    ASSERT_TRUE(device_->CreateBuffer({sizeof quad, Usage::Default, BindFlag::VertexBuffer}, quad, vertices) &&
-                device_->CreateBuffer({24, Usage::Default, BindFlag::IndexBuffer}, quadIndices, indices));
+    ASSERT_TRUE(device_->CreateBuffer({.byteWidth = sizeof quad}, quad, vertices) &&
+                device_->CreateBuffer({.byteWidth = 24, .bind = BindFlag::IndexBuffer}, quadIndices, indices));
     graphics_.BeginFrame(kSky);
     graphics_.ToggleOverlayStates();
     shader.BindMatrices(*device_, Matrix4::Identity(), Matrix4::Identity(), texture);

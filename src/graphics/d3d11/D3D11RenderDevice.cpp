@@ -196,7 +196,10 @@ AdapterQueryResult D3D11RenderDevice::QueryAdapter(AdapterInfo& adapter, std::ve
     modes.reserve(count);
     for (UINT i = 0; i < count; ++i) {
         const DXGI_MODE_DESC& mode = modeList[i];
-        modes.push_back({mode.Width, mode.Height, mode.RefreshRate.Numerator, mode.RefreshRate.Denominator});
+        modes.push_back({.width = mode.Width,
+                         .height = mode.Height,
+                         .refreshNumerator = mode.RefreshRate.Numerator,
+                         .refreshDenominator = mode.RefreshRate.Denominator});
     }
     return AdapterQueryResult::Found;
 }

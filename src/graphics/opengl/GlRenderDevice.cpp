@@ -499,8 +499,9 @@ AdapterQueryResult GlRenderDevice::QueryAdapter(AdapterInfo& adapter, std::vecto
         if (SDL_GetDisplayMode(0, i, &mode) != 0) {
             return AdapterQueryResult::ModeListFailed;
         }
-        modes.push_back({static_cast<uint32_t>(mode.w), static_cast<uint32_t>(mode.h),
-                         static_cast<uint32_t>(mode.refresh_rate), 1});
+        modes.push_back({.width = static_cast<uint32_t>(mode.w),
+                         .height = static_cast<uint32_t>(mode.h),
+                         .refreshNumerator = static_cast<uint32_t>(mode.refresh_rate)});
     }
     DescribeAdapter(adapter);
     return AdapterQueryResult::Found;
@@ -810,7 +811,8 @@ void GlRenderDevice::SetVertexBuffers(uint32_t startSlot, uint32_t count, const 
     State& s = *state_;
     for (uint32_t i = 0; i < count && startSlot + i < kVertexStreams; ++i) {
         const Buffer* buffer = s.buffers.Find(buffers[i].id);
-        s.streams[startSlot + i] = {buffer != nullptr ? buffer->name.Get() : 0, strides[i], offsets[i]};
+        s.streams[startSlot + i] = {
+            .buffer = buffer != nullptr ? buffer->name.Get() : 0, .stride = strides[i], .offset = offsets[i]};
     }
     s.vertexInputDirty = true;
 }
