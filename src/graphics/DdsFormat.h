@@ -13,13 +13,20 @@ constexpr uint32_t kDdsLegacyDataOffset = 4 + kDdsHeaderSize;
 constexpr uint32_t kDdsDx10DataOffset = kDdsLegacyDataOffset + 20;
 
 // Pixel format flags.
+constexpr uint32_t kDdpfAlphaPixels = 0x1;
 constexpr uint32_t kDdpfAlpha = 0x2;
 constexpr uint32_t kDdpfFourCc = 0x4;
 constexpr uint32_t kDdpfRgb = 0x40;
 constexpr uint32_t kDdpfLuminance = 0x20000;
 // Header flags and caps.
+constexpr uint32_t kDdsdCaps = 0x1;
 constexpr uint32_t kDdsdHeight = 0x2;
+constexpr uint32_t kDdsdWidth = 0x4;
+constexpr uint32_t kDdsdPitch = 0x8;
+constexpr uint32_t kDdsdPixelFormat = 0x1000;
+constexpr uint32_t kDdsdMipMapCount = 0x20000;
 constexpr uint32_t kDdsdDepth = 0x800000;
+constexpr uint32_t kDdsCapsTexture = 0x1000;
 constexpr uint32_t kDdsCaps2Cubemap = 0x200;
 constexpr uint32_t kDdsCaps2AllFaces = 0xFE00;
 // DX10 extension: resource dimensions and the cube flag.
@@ -35,39 +42,39 @@ constexpr uint32_t MakeFourCc(char a, char b, char c, char d) {
 }
 
 struct DdsPixelFormat {
-    uint32_t size;
-    uint32_t flags;
-    uint32_t fourCc;
-    uint32_t rgbBitCount;
-    uint32_t redMask;
-    uint32_t greenMask;
-    uint32_t blueMask;
-    uint32_t alphaMask;
+    uint32_t size = 0;
+    uint32_t flags = 0;
+    uint32_t fourCc = 0;
+    uint32_t rgbBitCount = 0;
+    uint32_t redMask = 0;
+    uint32_t greenMask = 0;
+    uint32_t blueMask = 0;
+    uint32_t alphaMask = 0;
 };
 
 struct DdsHeader {
-    uint32_t size;
-    uint32_t flags;
-    uint32_t height;
-    uint32_t width;
-    uint32_t pitchOrLinearSize;
-    uint32_t depth;
-    uint32_t mipMapCount;
-    uint32_t reserved1[11];
+    uint32_t size = 0;
+    uint32_t flags = 0;
+    uint32_t height = 0;
+    uint32_t width = 0;
+    uint32_t pitchOrLinearSize = 0;
+    uint32_t depth = 0;
+    uint32_t mipMapCount = 0;
+    uint32_t reserved1[11] = {};
     DdsPixelFormat pixelFormat;
-    uint32_t caps;
-    uint32_t caps2;
-    uint32_t caps3;
-    uint32_t caps4;
-    uint32_t reserved2;
+    uint32_t caps = 0;
+    uint32_t caps2 = 0;
+    uint32_t caps3 = 0;
+    uint32_t caps4 = 0;
+    uint32_t reserved2 = 0;
 };
 
 struct DdsHeaderDx10 {
-    uint32_t dxgiFormat;
-    uint32_t resourceDimension;
-    uint32_t miscFlag;
-    uint32_t arraySize;
-    uint32_t miscFlags2;
+    uint32_t dxgiFormat = 0;
+    uint32_t resourceDimension = 0;
+    uint32_t miscFlag = 0;
+    uint32_t arraySize = 0;
+    uint32_t miscFlags2 = 0;
 };
 
 static_assert(sizeof(DdsHeader) == kDdsHeaderSize, "the DDS header is 124 bytes");

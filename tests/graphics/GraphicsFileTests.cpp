@@ -22,7 +22,7 @@ namespace {
 
 constexpr DdsPixelFormat kRgba32 = {32, kDdpfRgb, 0, 32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
 constexpr DdsPixelFormat kLuminance8 = {32, kDdpfLuminance, 0, 8, 0xFF, 0, 0, 0};
-constexpr uint32_t kFlags = 0x1 | 0x2 | 0x4 | 0x1000;  // caps, height, width, pixel format
+constexpr uint32_t kFlags = kDdsdCaps | kDdsdHeight | kDdsdWidth | kDdsdPixelFormat;
 constexpr uint32_t kEof = 0x80070026u, kNotSupported = 0x80070032u, kInvalidData = 0x8007000Du, kFail = 0x80004005u;
 
 DdsPixelFormat FourCc(uint32_t code) { return {32, kDdpfFourCc, code, 0, 0, 0, 0, 0}; }

@@ -1,6 +1,7 @@
 #include "GlyphAtlas.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ostream>
 
 #include "graphics/DdsFormat.h"
@@ -8,20 +9,10 @@
 namespace {
 constexpr int kPadding = 1;
 
-constexpr uint32_t kFlagsCapsHeightWidthPitchPixelFormatMips = 0x1 | kDdsdHeight | 0x4 | 0x8 | 0x1000 | 0x20000;
-constexpr uint32_t kPixelFormatRgbWithAlpha = kDdpfRgb | 0x1;
-constexpr uint32_t kCapsTexture = 0x1000;
-
 void WriteWord(std::ostream& out, uint32_t value) {
     const char bytes[4] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
                            static_cast<char>((value >> 16) & 0xFF), static_cast<char>((value >> 24) & 0xFF)};
     out.write(bytes, 4);
-}
-
-void WriteZeroWords(std::ostream& out, int count) {
-    for (int i = 0; i < count; ++i) {
-        WriteWord(out, 0);
-    }
 }
 
 void CopyGlyph(const GlyphImage& glyph, int column, GlyphAtlas& atlas) {
@@ -33,26 +24,37 @@ void CopyGlyph(const GlyphImage& glyph, int column, GlyphAtlas& atlas) {
     }
 }
 
+// White glyphs whose alpha is their coverage, premultiplied, in uncompressed
+// 32-bit R8G8B8A8 with one mip level.
+DdsHeader HeaderOf(const GlyphAtlas& atlas) {
+    const auto width = static_cast<uint32_t>(atlas.width);
+    return DdsHeader{
+        .size = kDdsHeaderSize,
+        .flags = kDdsdCaps | kDdsdHeight | kDdsdWidth | kDdsdPitch | kDdsdPixelFormat | kDdsdMipMapCount,
+        .height = static_cast<uint32_t>(atlas.height),
+        .width = width,
+        .pitchOrLinearSize = width * 4,
+        .mipMapCount = 1,
+        .pixelFormat = {.size = kDdsPixelFormatSize,
+                        .flags = kDdpfRgb | kDdpfAlphaPixels,
+                        .rgbBitCount = 32,
+                        .redMask = 0x000000FF,
+                        .greenMask = 0x0000FF00,
+                        .blueMask = 0x00FF0000,
+                        .alphaMask = 0xFF000000},
+        .caps = kDdsCapsTexture,
+    };
+}
+
+// Word by word, so that the file is little-endian whatever the machine.
 void WriteDdsHeader(std::ostream& out, const GlyphAtlas& atlas) {
+    const DdsHeader header = HeaderOf(atlas);
+    uint32_t words[sizeof header / sizeof(uint32_t)];
+    std::memcpy(words, &header, sizeof header);
     WriteWord(out, kDdsMagic);
-    WriteWord(out, kDdsHeaderSize);
-    WriteWord(out, kFlagsCapsHeightWidthPitchPixelFormatMips);
-    WriteWord(out, static_cast<uint32_t>(atlas.height));
-    WriteWord(out, static_cast<uint32_t>(atlas.width));
-    WriteWord(out, static_cast<uint32_t>(atlas.width) * 4);  // row pitch
-    WriteWord(out, 0);                                       // depth
-    WriteWord(out, 1);                                       // mip levels
-    WriteZeroWords(out, 11);
-    WriteWord(out, kDdsPixelFormatSize);
-    WriteWord(out, kPixelFormatRgbWithAlpha);
-    WriteWord(out, 0);  // no FourCC
-    WriteWord(out, 32);
-    WriteWord(out, 0x000000FF);
-    WriteWord(out, 0x0000FF00);
-    WriteWord(out, 0x00FF0000);
-    WriteWord(out, 0xFF000000);
-    WriteWord(out, kCapsTexture);
-    WriteZeroWords(out, 4);  // caps2, caps3, caps4, reserved
+    for (const uint32_t word : words) {
+        WriteWord(out, word);
+    }
 }
 }  // namespace
 
