@@ -283,4 +283,11 @@ TEST(ScreenshotTest, WritesRowsTopFirstThatReadBackUnchangedAndRefusesBadInput) 
     EXPECT_EQ(std::distance(entries, {}), 2) << "shot.png and taken.png, no partial files";
 }
 
+// A frame read back is made opaque: every alpha byte becomes 255, the colours stay.
+TEST(ScreenshotTest, MakeOpaqueSetsEveryAlphaAndKeepsTheColours) {
+    std::vector<uint8_t> rgba = {1, 2, 3, 0, 4, 5, 6, 128, 7, 8, 9, 254};
+    MakeOpaque(rgba);
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255}));
+}
+
 }  // namespace
