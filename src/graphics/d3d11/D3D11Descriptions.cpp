@@ -227,44 +227,38 @@ D3D11_SHADER_RESOURCE_VIEW_DESC ShaderResourceViewDescription(const TextureDesc&
         case TextureDimension::Texture1D:
             if (desc.arraySize > 1) {
                 out.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE1DARRAY;
-                out.Texture1DArray.MostDetailedMip = 0;
-                out.Texture1DArray.MipLevels = desc.mipLevels;
-                out.Texture1DArray.FirstArraySlice = 0;
-                out.Texture1DArray.ArraySize = desc.arraySize;
+                out.Texture1DArray = {.MostDetailedMip = 0,
+                                      .MipLevels = desc.mipLevels,
+                                      .FirstArraySlice = 0,
+                                      .ArraySize = desc.arraySize};
             } else {
                 out.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE1D;
-                out.Texture1D.MostDetailedMip = 0;
-                out.Texture1D.MipLevels = desc.mipLevels;
+                out.Texture1D = {.MostDetailedMip = 0, .MipLevels = desc.mipLevels};
             }
             return out;
         case TextureDimension::Texture3D:
             out.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE3D;
-            out.Texture3D.MostDetailedMip = 0;
-            out.Texture3D.MipLevels = desc.mipLevels;
+            out.Texture3D = {.MostDetailedMip = 0, .MipLevels = desc.mipLevels};
             return out;
         case TextureDimension::Texture2D:
             break;
     }
     if (desc.cube && desc.arraySize > kCubeFaces) {
         out.ViewDimension = D3D11_SRV_DIMENSION_TEXTURECUBEARRAY;
-        out.TextureCubeArray.MostDetailedMip = 0;
-        out.TextureCubeArray.MipLevels = desc.mipLevels;
-        out.TextureCubeArray.First2DArrayFace = 0;
-        out.TextureCubeArray.NumCubes = desc.arraySize / kCubeFaces;
+        out.TextureCubeArray = {.MostDetailedMip = 0,
+                                .MipLevels = desc.mipLevels,
+                                .First2DArrayFace = 0,
+                                .NumCubes = desc.arraySize / kCubeFaces};
     } else if (desc.cube) {
         out.ViewDimension = D3D11_SRV_DIMENSION_TEXTURECUBE;
-        out.TextureCube.MostDetailedMip = 0;
-        out.TextureCube.MipLevels = desc.mipLevels;
+        out.TextureCube = {.MostDetailedMip = 0, .MipLevels = desc.mipLevels};
     } else if (desc.arraySize > 1) {
         out.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2DARRAY;
-        out.Texture2DArray.MostDetailedMip = 0;
-        out.Texture2DArray.MipLevels = desc.mipLevels;
-        out.Texture2DArray.FirstArraySlice = 0;
-        out.Texture2DArray.ArraySize = desc.arraySize;
+        out.Texture2DArray = {
+            .MostDetailedMip = 0, .MipLevels = desc.mipLevels, .FirstArraySlice = 0, .ArraySize = desc.arraySize};
     } else {
         out.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2D;
-        out.Texture2D.MostDetailedMip = 0;
-        out.Texture2D.MipLevels = desc.mipLevels;
+        out.Texture2D = {.MostDetailedMip = 0, .MipLevels = desc.mipLevels};
     }
     return out;
 }

@@ -58,34 +58,32 @@ bool CreateState(ID3D11Device* device, HRESULT (STDMETHODCALLTYPE ID3D11Device::
     return Keep((device->*create)(&description, object.Put()), object, table, out);
 }
 
+// Creates one texture of the device from its description and keeps it as a
+// resource.
+template <typename Description, typename Texture>
+HRESULT CreateTextureOf(ID3D11Device* device,
+                        HRESULT (STDMETHODCALLTYPE ID3D11Device::*create)(const Description*,
+                                                                          const D3D11_SUBRESOURCE_DATA*, Texture**),
+                        const Description& description, const D3D11_SUBRESOURCE_DATA* initial,
+                        ComRef<ID3D11Resource>& out) {
+    Texture* texture = nullptr;
+    const HRESULT result = (device->*create)(&description, initial, &texture);
+    out.Attach(texture);
+    return result;
+}
+
 // Creates a texture of the description's dimension with its initial data.
 HRESULT CreateTextureResource(ID3D11Device* device, const TextureDesc& desc, const D3D11_SUBRESOURCE_DATA* initial,
                               ComRef<ID3D11Resource>& out) {
-    HRESULT result = E_INVALIDARG;
     switch (desc.dimension) {
-        case TextureDimension::Texture1D: {
-            const D3D11_TEXTURE1D_DESC description = Texture1DDescription(desc);
-            ID3D11Texture1D* texture = nullptr;
-            result = device->CreateTexture1D(&description, initial, &texture);
-            out.Attach(texture);
-            break;
-        }
-        case TextureDimension::Texture2D: {
-            const D3D11_TEXTURE2D_DESC description = Texture2DDescription(desc);
-            ID3D11Texture2D* texture = nullptr;
-            result = device->CreateTexture2D(&description, initial, &texture);
-            out.Attach(texture);
-            break;
-        }
-        case TextureDimension::Texture3D: {
-            const D3D11_TEXTURE3D_DESC description = Texture3DDescription(desc);
-            ID3D11Texture3D* texture = nullptr;
-            result = device->CreateTexture3D(&description, initial, &texture);
-            out.Attach(texture);
-            break;
-        }
+        case TextureDimension::Texture1D:
+            return CreateTextureOf(device, &ID3D11Device::CreateTexture1D, Texture1DDescription(desc), initial, out);
+        case TextureDimension::Texture2D:
+            return CreateTextureOf(device, &ID3D11Device::CreateTexture2D, Texture2DDescription(desc), initial, out);
+        case TextureDimension::Texture3D:
+            return CreateTextureOf(device, &ID3D11Device::CreateTexture3D, Texture3DDescription(desc), initial, out);
     }
-    return result;
+    return E_INVALIDARG;
 }
 
 }  // namespace
