@@ -77,7 +77,7 @@ TEST_F(GraphicsDeviceTest, AdapterValuesAndSwapChainRate) {
         display.vsync = vsync;
         GraphicsDevice graphics;
         ASSERT_TRUE(Start(graphics, [&](RecordingDevice& d) {
-            d.adapter = {std::string(127, 'a'), bytes};
+            d.adapter = {.description = std::string(127, 'a'), .dedicatedVideoMemory = bytes};
             d.displayModes = modes;
         }));
         EXPECT_EQ(graphics.VideoMemoryMb(), megabytes);
