@@ -64,7 +64,7 @@ Sentence TextEngine::CreateSentence(RenderDevice& device, int maximumLength) con
 
     std::vector<uint32_t> indices(sentence.indexCount);
     std::iota(indices.begin(), indices.end(), 0u);
-    const BufferDesc indexDesc{.byteWidth = sizeof(uint32_t) * sentence.indexCount, .bind = BindFlag::IndexBuffer};
+    const BufferDesc indexDesc{.byteWidth = static_cast<uint32_t>(sizeof(uint32_t)) * sentence.indexCount, .bind = BindFlag::IndexBuffer};
     if (!device.CreateBuffer(indexDesc, indices.data(), sentence.indexBuffer)) {
         ShowErrorMessage("failed to create font index buffer");
     }
