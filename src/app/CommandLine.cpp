@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/Version.h"
+#include "config/Settings.h"
 
 namespace {
 
@@ -47,6 +48,9 @@ const char* UsageText() {
            "                      'FRAME mouse DX DY' (frames counted from 1)\n"
            "  --record FILE       write the keyboard and mouse input in the --input format (record with\n"
            "                      --fixed-dt for a replay that follows the same path)\n"
+           "  --set KEY=VALUE     use VALUE for the setting KEY in this run instead of what config.ini\n"
+           "                      says (the file is not written); repeatable, a later --set of a key\n"
+           "                      wins; an unknown KEY is reported and the run goes on\n"
            "  --no-dialogs        report failures on stderr only, without a message box\n"
            "  --stats             print the last frame's drawing statistics on exit, and when the\n"
            "                      world first had every chunk listed\n"
@@ -66,7 +70,7 @@ namespace {
 bool Is(const char* option, const char* name) { return std::strcmp(option, name) == 0; }
 
 bool TakesValue(const char* option) {
-    for (const char* name : {"--frames", "--fixed-dt", "--trace", "--screenshot", "--input", "--record"}) {
+    for (const char* name : {"--frames", "--fixed-dt", "--trace", "--screenshot", "--input", "--record", "--set"}) {
         if (Is(option, name)) {
             return true;
         }
@@ -84,6 +88,14 @@ bool StoreValue(const char* option, const char* value, RunOptions& options) {
     }
     if (Is(option, "--fixed-dt")) {
         return ParsePositiveFloat(value, options.fixedDt);
+    }
+    if (Is(option, "--set")) {
+        SettingOverride setting;
+        if (!SplitSetting(value, setting.key, setting.value) || setting.key.empty()) {
+            return false;
+        }
+        options.settingOverrides.push_back(std::move(setting));
+        return true;
     }
     std::string& path = Is(option, "--trace")        ? options.tracePath
                         : Is(option, "--screenshot") ? options.screenshotPath
@@ -121,6 +133,9 @@ CommandLineResult ParseOption(int argc, const char* const* argv, int& i, RunOpti
     const char* value = argv[++i];
     if (!StoreValue(option, value, options)) {
         error = std::string("bad value '") + value + "' for " + option;
+        if (Is(option, "--set")) {
+            error += ": it takes KEY=VALUE with a key before the '='";
+        }
         return CommandLineResult::Invalid;
     }
     return CommandLineResult::Run;

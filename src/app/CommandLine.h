@@ -2,6 +2,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+// One --set KEY=VALUE: the value replaces the settings file's for this run.
+struct SettingOverride {
+    std::string key;
+    std::string value;
+};
 
 // The program's own command-line options.
 struct RunOptions {
@@ -14,6 +21,7 @@ struct RunOptions {
     bool noDialogs = false;    // failures go to stderr only
     bool printStats = false;   // print the last frame's drawing statistics at exit
     bool checkWindow = false;  // count frames with a chunk not drawn at its place once the world was ready
+    std::vector<SettingOverride> settingOverrides;  // in command-line order: a later one of a key wins
 };
 
 enum class CommandLineResult { Run, Help, Version, Invalid };

@@ -60,7 +60,11 @@ Core::Core(Platform* platform, RenderDeviceFactory createDevice, const RunOption
       lastFrameSeconds_(0.0f),
       harness_(options),
       statusCallback_(this, &Core::DebugLines) {
-    Settings::Instance();
+    Settings& settings = Settings::Instance();
+    for (const SettingOverride& setting : options.settingOverrides) {
+        settings.Override(setting.key, setting.value, Config());
+    }
+    WarnAboutEmptyView(Config());
 }
 
 void Core::UseTrace(FrameTrace trace) { harness_.UseTrace(std::move(trace)); }

@@ -93,6 +93,16 @@ bool OpenRunFiles(const RunOptions& options, RunFiles& files, std::string& error
     return true;
 }
 
+// An unknown key is named, and the run goes on: it may be a key that a
+// newer version reads.
+void ReportUnknownSettings(const RunOptions& options) {
+    for (const SettingOverride& setting : options.settingOverrides) {
+        if (!IsKnownSetting(setting.key)) {
+            std::fprintf(stderr, "voxmere: unknown setting %s\n", setting.key.c_str());
+        }
+    }
+}
+
 // Help, version and a bad command line end the program before anything starts.
 int AnswerWithoutRunning(CommandLineResult parsed, const std::string& error) {
     if (parsed == CommandLineResult::Invalid) {
@@ -133,6 +143,7 @@ int RunProgram(int argc, const char* const* argv, const ProgramParts& parts) {
     if (parsed != CommandLineResult::Run) {
         return AnswerWithoutRunning(parsed, error);
     }
+    ReportUnknownSettings(options);
     RunFiles files;
     if (!CheckOutputs(options, error) || !OpenRunFiles(options, files, error)) {
         std::fprintf(stderr, "voxmere: %s\n", error.c_str());

@@ -4,6 +4,8 @@
 #include <locale>
 #include <sstream>
 #include <type_traits>
+#include <utility>
+#include <variant>
 
 #include "platform/ErrorMessage.h"
 #include "platform/Files.h"
@@ -33,7 +35,7 @@ bool StartsWithMinus(const std::string& value) {
 // text). Reports a value that does not start with a number of the type, or
 // lies outside its range, and keeps the fallback then.
 template <typename T>
-T ConvertNumber(const std::string& key, const std::string& value, T fallback) {
+T ConvertNumber(const char* origin, const std::string& key, const std::string& value, T fallback) {
     std::istringstream stream(value);
     stream.imbue(std::locale::classic());
     T number{};
@@ -42,7 +44,7 @@ T ConvertNumber(const std::string& key, const std::string& value, T fallback) {
     if (stream.fail() || (std::is_unsigned_v<T> && StartsWithMinus(value))) {
         std::ostringstream shown;
         shown << fallback;
-        ReportDiagnostic("config.ini: %s=%s is not a valid number, using %s", key.c_str(), value.c_str(),
+        ReportDiagnostic("%s: %s=%s is not a valid number, using %s", origin, key.c_str(), value.c_str(),
                          shown.str().c_str());
         return fallback;
     }
@@ -91,7 +93,6 @@ Settings& Settings::Instance() {
                              kSettingsFile, DescribeUnreadableFile(kSettingsFile).c_str(), WorkingDirectory().c_str());
         }
         loaded.LoadTypedSettings(Config());
-        WarnAboutEmptyView(Config());
         return loaded;
     }();
     return instance;
@@ -118,12 +119,16 @@ void Settings::Load(std::istream& in) {
         if (IsSkippedLine(line)) {
             continue;
         }
-        const size_t equals = line.find('=');
-        if (equals == std::string::npos) {
-            continue;
+        std::string key;
+        std::string value;
+        if (SplitSetting(line, key, value)) {
+            values_.emplace(std::move(key), std::move(value));
         }
-        values_.emplace(TrimBlanks(line.substr(0, equals)), TrimBlanks(line.substr(equals + 1)));
     }
+}
+
+const char* Settings::OriginOf(const std::string& key) const {
+    return overridden_.count(key) != 0 ? "--set" : kSettingsFile;
 }
 
 std::string Settings::GetString(const std::string& key, const std::string& fallback) const {
@@ -133,17 +138,17 @@ std::string Settings::GetString(const std::string& key, const std::string& fallb
 
 int32_t Settings::GetInt(const std::string& key, int32_t fallback) const {
     const auto found = values_.find(key);
-    return found == values_.end() ? fallback : ConvertNumber<int32_t>(key, found->second, fallback);
+    return found == values_.end() ? fallback : ConvertNumber<int32_t>(OriginOf(key), key, found->second, fallback);
 }
 
 uint32_t Settings::GetUnsigned(const std::string& key, uint32_t fallback) const {
     const auto found = values_.find(key);
-    return found == values_.end() ? fallback : ConvertNumber<uint32_t>(key, found->second, fallback);
+    return found == values_.end() ? fallback : ConvertNumber<uint32_t>(OriginOf(key), key, found->second, fallback);
 }
 
 float Settings::GetFloat(const std::string& key, float fallback) const {
     const auto found = values_.find(key);
-    return found == values_.end() ? fallback : ConvertNumber<float>(key, found->second, fallback);
+    return found == values_.end() ? fallback : ConvertNumber<float>(OriginOf(key), key, found->second, fallback);
 }
 
 bool Settings::GetBool(const std::string& key) const {
@@ -160,35 +165,130 @@ char Settings::GetChar(const std::string& key) const {
     return first == std::string::npos ? 0 : found->second[first];
 }
 
+// Where a key's value goes: a field of the typed settings, or nowhere for the
+// key bindings, which the input reads by name.
+using SettingField = std::variant<std::monostate, bool TypedSettings::*, int32_t TypedSettings::*,
+                                  uint32_t TypedSettings::*, float TypedSettings::*, std::string TypedSettings::*>;
+
+struct SettingKey {
+    const char* name;
+    SettingField field;
+};
+
+namespace {
+
+// Every key the program reads.
+const SettingKey kSettingKeys[] = {
+    {"fullscreen", &TypedSettings::fullscreen},
+    {"VSync", &TypedSettings::VSync},
+    {"infiniteTerrain", &TypedSettings::infiniteTerrain},
+    {"instantStart", &TypedSettings::instantStart},
+    {"windowWidth", &TypedSettings::windowWidth},
+    {"windowHeight", &TypedSettings::windowHeight},
+    {"screenNear", &TypedSettings::screenNear},
+    {"screenDepth", &TypedSettings::screenDepth},
+    {"fieldOfView", &TypedSettings::fieldOfView},
+    {"GUIUpdate", &TypedSettings::GUIUpdate},
+    {"fontSize", &TypedSettings::fontSize},
+    {"fontImageFilename", &TypedSettings::fontImageFilename},
+    {"fontShaderName", &TypedSettings::fontShaderName},
+    {"fontInfoFilename", &TypedSettings::fontInfoFilename},
+    {"startTime", &TypedSettings::startTime},
+    {"timeScale", &TypedSettings::timeScale},
+    {"updateTime", &TypedSettings::updateTime},
+    {"mapSeed", &TypedSettings::mapSeed},
+    {"cubeShaderName", &TypedSettings::cubeShaderName},
+    {"voxelSize", &TypedSettings::voxelSize},
+    {"chunkWidth", &TypedSettings::chunkWidth},
+    {"chunkHeight", &TypedSettings::chunkHeight},
+    {"terrainWidth", &TypedSettings::terrainWidth},
+    {"loadSpeed", &TypedSettings::loadSpeed},
+    {"updateSpeed", &TypedSettings::updateSpeed},
+    {"mapGenerationMethod", &TypedSettings::mapGenerationMethod},
+    {"renderFaces", &TypedSettings::renderFaces},
+    {"streamThreads", &TypedSettings::streamThreads},
+    {"wholeSeed", &TypedSettings::wholeSeed},
+    {"moveForward", {}},
+    {"moveBackward", {}},
+    {"moveLeft", {}},
+    {"moveRight", {}},
+    {"moveUp", {}},
+    {"moveDown", {}},
+    {"jump", {}},
+    {"toggleFlyMode", {}},
+    {"toggleCollision", {}},
+    {"toggleWireframe", {}},
+    {"toggleDebugOutput", {}},
+    {"screenshot", {}},
+    {"accelerationX", {}},
+    {"accelerationY", {}},
+};
+
+}  // namespace
+
+bool IsKnownSetting(const std::string& key) {
+    for (const SettingKey& known : kSettingKeys) {
+        if (key == known.name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A boolean is true unless its text is "false"; an absent key keeps the
+// value already in `out`, as every other type does.
+void Settings::LoadTypedSetting(const SettingKey& key, TypedSettings& out) const {
+    if (!Contains(key.name)) {
+        return;
+    }
+    const auto load = [&](auto member) {
+        using Value = std::remove_reference_t<decltype(out.*member)>;
+        Value& value = out.*member;
+        if constexpr (std::is_same_v<Value, bool>) {
+            value = GetBool(key.name);
+        } else if constexpr (std::is_same_v<Value, std::string>) {
+            value = GetString(key.name, value);
+        } else if constexpr (std::is_same_v<Value, float>) {
+            value = GetFloat(key.name, value);
+        } else if constexpr (std::is_same_v<Value, uint32_t>) {
+            value = GetUnsigned(key.name, value);
+        } else {
+            value = GetInt(key.name, value);
+        }
+    };
+    std::visit(
+        [&](auto member) {
+            if constexpr (!std::is_same_v<decltype(member), std::monostate>) {
+                load(member);
+            }
+        },
+        key.field);
+}
+
 void Settings::LoadTypedSettings(TypedSettings& out) const {
-    out.fullscreen = GetBool("fullscreen");
-    out.VSync = GetBool("VSync");
-    out.infiniteTerrain = GetBool("infiniteTerrain");
-    out.instantStart = GetBool("instantStart");
-    out.windowWidth = GetUnsigned("windowWidth", out.windowWidth);
-    out.windowHeight = GetUnsigned("windowHeight", out.windowHeight);
-    out.screenNear = GetFloat("screenNear", out.screenNear);
-    out.screenDepth = GetFloat("screenDepth", out.screenDepth);
-    out.fieldOfView = GetFloat("fieldOfView", out.fieldOfView);
-    out.GUIUpdate = GetFloat("GUIUpdate", out.GUIUpdate);
-    out.fontSize = GetFloat("fontSize", out.fontSize);
-    out.fontImageFilename = GetString("fontImageFilename", out.fontImageFilename);
-    out.fontShaderName = GetString("fontShaderName", out.fontShaderName);
-    out.fontInfoFilename = GetString("fontInfoFilename", out.fontInfoFilename);
-    out.startTime = GetFloat("startTime", out.startTime);
-    out.timeScale = GetFloat("timeScale", out.timeScale);
-    out.updateTime = GetFloat("updateTime", out.updateTime);
-    out.mapSeed = GetString("mapSeed", out.mapSeed);
-    out.cubeShaderName = GetString("cubeShaderName", out.cubeShaderName);
-    out.voxelSize = GetFloat("voxelSize", out.voxelSize);
-    out.chunkWidth = GetInt("chunkWidth", out.chunkWidth);
-    out.chunkHeight = GetInt("chunkHeight", out.chunkHeight);
-    out.terrainWidth = GetUnsigned("terrainWidth", out.terrainWidth);
-    out.loadSpeed = GetInt("loadSpeed", out.loadSpeed);
-    out.updateSpeed = GetInt("updateSpeed", out.updateSpeed);
-    out.mapGenerationMethod = GetInt("mapGenerationMethod", out.mapGenerationMethod);
-    out.renderFaces = Contains("renderFaces") && GetBool("renderFaces");
-    out.streamThreads = GetInt("streamThreads", out.streamThreads);
+    for (const SettingKey& key : kSettingKeys) {
+        LoadTypedSetting(key, out);
+    }
+}
+
+void Settings::Override(const std::string& key, const std::string& value, TypedSettings& typed) {
+    values_[key] = value;
+    overridden_.insert(key);
+    for (const SettingKey& known : kSettingKeys) {
+        if (key == known.name) {
+            LoadTypedSetting(known, typed);
+        }
+    }
+}
+
+bool SplitSetting(const std::string& text, std::string& key, std::string& value) {
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos) {
+        return false;
+    }
+    key = TrimBlanks(text.substr(0, equals));
+    value = TrimBlanks(text.substr(equals + 1));
+    return true;
 }
 
 std::string NativePath(const std::string& settingsPath) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <map>
+#include <set>
 #include <string>
 
 // The typed settings: one value per key of "config.ini", holding its default
@@ -40,6 +41,8 @@ struct TypedSettings {
     bool renderFaces = false;
     // Opt-in: threads that stream chunks in the background (0: none).
     int32_t streamThreads = 0;
+    // Opt-in: every byte of mapSeed decides the terrain, not only the first.
+    bool wholeSeed = false;
 };
 
 // The settings file, read from the working directory.
@@ -48,12 +51,22 @@ constexpr const char* kSettingsFile = "config.ini";
 // The process-wide typed settings, read by Core and handed down.
 TypedSettings& Config();
 
+// Whether the program reads the key: a typed setting or a key binding.
+bool IsKnownSetting(const std::string& key);
+
+// Splits "key=value" at its first "=", each side without its outer blanks,
+// as a line of the file is read; false without an "=".
+bool SplitSetting(const std::string& text, std::string& key, std::string& value);
+
+struct SettingKey;
+
 // The key/value store of "config.ini". Keys are case-sensitive; the first
 // occurrence of a key in the file wins.
 class Settings {
 public:
     // The first call reads "config.ini" from the working directory and loads
-    // every typed setting into Config().
+    // every typed setting into Config(); nothing is checked or warned about
+    // yet, so that overrides can still follow.
     static Settings& Instance();
 
     bool LoadFile(const std::string& path);
@@ -70,10 +83,19 @@ public:
     // values already in `out`.
     void LoadTypedSettings(TypedSettings& out) const;
 
+    // Replaces the key's value for this run (the file is never written) and
+    // loads it into `typed` when it is a typed setting; a later override of
+    // the same key wins. Bad numbers are reported as coming from "--set".
+    void Override(const std::string& key, const std::string& value, TypedSettings& typed);
+
     bool Contains(const std::string& key) const { return values_.count(key) != 0; }
 
 private:
+    void LoadTypedSetting(const SettingKey& key, TypedSettings& out) const;
+    const char* OriginOf(const std::string& key) const;
+
     std::map<std::string, std::string> values_;
+    std::set<std::string> overridden_;
 };
 
 // One warning on stderr for each setting that leaves nothing to see:

@@ -44,6 +44,26 @@ TEST(CommandLine, ReadsEveryOptionAndRejectsBadOnes) {
     }
 }
 
+// --set keeps every pair in command-line order, split at the first "=" and
+// trimmed as a line of the file; no "=" or an empty key is a bad option.
+TEST(CommandLine, SetTakesKeyValuePairsInOrder) {
+    RunOptions options;
+    std::string error;
+    ASSERT_EQ(ParseArgs({"--set", "mapSeed=a=b", "--frames", "2", "--set", " fieldOfView = 70 ", "--set", "mapSeed="},
+                        options, error),
+              CommandLineResult::Run);
+    ASSERT_EQ(options.settingOverrides.size(), 3u);
+    EXPECT_TRUE(options.settingOverrides[0].key == "mapSeed" && options.settingOverrides[0].value == "a=b");
+    EXPECT_TRUE(options.settingOverrides[1].key == "fieldOfView" && options.settingOverrides[1].value == "70");
+    EXPECT_TRUE(options.settingOverrides[2].key == "mapSeed" && options.settingOverrides[2].value.empty());
+    for (const char* bad : {"windowWidth", "=640", " =640", ""}) {
+        RunOptions refused;
+        EXPECT_EQ(ParseArgs({"--set", bad}, refused, error), CommandLineResult::Invalid) << bad;
+        EXPECT_NE(error.find("--set"), std::string::npos) << error;
+    }
+    EXPECT_EQ(ParseArgs({"--set"}, options, error), CommandLineResult::Invalid);
+}
+
 // Frames count from 1 in rising order; comments and blank lines are skipped.
 TEST(InputReplay, EventsComeOutPerFrameAndBadLinesNameTheirLineNumber) {
     InputReplay replay;

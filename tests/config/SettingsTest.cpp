@@ -110,3 +110,46 @@ TEST(SettingsFile, ReadsAFileFromDiskAndAMissingOneLeavesTheDefaults) {
     std::remove(path.c_str());
     EXPECT_EQ(NativePath("bin\\shader\\Cube"), "bin/shader/Cube");
 }
+
+// An override replaces the file's value and its typed setting, a later one of
+// the same key wins, and a bad number is named as coming from --set.
+TEST(SettingsOverride, ReplacesTheFileValueAndTheLatestWins) {
+    Settings settings = Parse("windowWidth=800\nmapSeed=first\nmoveForward=W\nrenderFaces=true\n");
+    TypedSettings typed;
+    settings.LoadTypedSettings(typed);
+    settings.Override("windowWidth", "640", typed);
+    settings.Override("mapSeed", "second", typed);
+    settings.Override("mapSeed", "third", typed);
+    settings.Override("moveForward", "Z", typed);
+    settings.Override("renderFaces", "false", typed);
+    settings.Override("wholeSeed", "1", typed);
+    EXPECT_TRUE(typed.windowWidth == 640u && typed.mapSeed == "third" && !typed.renderFaces && typed.wholeSeed);
+    EXPECT_EQ(settings.GetChar("moveForward"), 'Z');
+    EXPECT_EQ(typed.windowHeight, 720u);
+    testing::internal::CaptureStderr();
+    settings.Override("screenDepth", "far", typed);
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_NE(message.find("--set: screenDepth=far is not a valid number"), std::string::npos) << message;
+    EXPECT_EQ(typed.screenDepth, 1024.0f);
+    testing::internal::CaptureStderr();
+    settings.Override("windowHeight", "tall", typed);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("--set: windowHeight"), std::string::npos);
+}
+
+// Every key of the shipped settings file is one the program reads, and a key
+// read by no one is not.
+TEST(SettingsOverride, EveryShippedKeyIsKnownAndOthersAreNot) {
+    std::ifstream shipped(VOXMERE_SOURCE_DIR "/config.ini");
+    ASSERT_TRUE(shipped);
+    Settings settings;
+    settings.Load(shipped);
+    std::ifstream again(VOXMERE_SOURCE_DIR "/config.ini");
+    int keys = 0;
+    for (std::string line, key, value; std::getline(again, line);) {
+        if (line.empty() || line[0] == '#' || line[0] == '[' || !SplitSetting(line, key, value)) continue;
+        EXPECT_TRUE(IsKnownSetting(key)) << key;
+        ++keys;
+    }
+    EXPECT_GE(keys, 40);
+    for (const char* unknown : {"bogus", "windowwidth", "mapSeed ", ""}) EXPECT_FALSE(IsKnownSetting(unknown)) << unknown;
+}

@@ -19,6 +19,8 @@ options|screenshot is a folder||mkdir shots|$V --frames 5 --screenshot shots|2|c
 options|screenshot in a missing folder||true|$V --frames 5 --screenshot nowhere/shot.png|2|the folder nowhere does not exist|true
 options|screenshot unwritable||true|$V --frames 5 --screenshot /proc/voxmere-shot.png|2|cannot write the --screenshot file /proc/voxmere-shot.png|true
 options|trace and screenshot alike||true|$V --frames 5 --trace out.png --screenshot out.png|2|--trace and --screenshot name the same file|test ! -e out.png
+options|--set without =||true|$V --frames 1 --set windowWidth|2|bad value .windowWidth. for --set: it takes KEY=VALUE|true
+options|--set with an empty key||true|$V --frames 1 --set =640|2|bad value .=640. for --set|true
 input files|mouse offset beyond 16 bits||echo "1 mouse 2147483647 0" > walk.txt|$V --frames 5 --input walk.txt|2|walk.txt:1: bad input line|true
 input files|a line that is no event||printf "1 keydown 87\\nwalk\\n" > walk.txt|$V --frames 5 --input walk.txt|2|walk.txt:2: bad input line|true
 start-up|no display||true|env -u DISPLAY -u WAYLAND_DISPLAY $V --frames 1|1|no display can be reached|true
@@ -29,6 +31,8 @@ start-up|cube pixel shader missing|cubeShaderName=shaders\Cube|mkdir shaders; cp
 start-up|world beyond memory|terrainWidth=1073741824|true|$V --frames 1|1|^Error: Cant reserve more than 2GB RAM.$|true
 settings|no config.ini||rm config.ini|$V --frames 1|0|config.ini: cannot read it \(no such file\) in the working directory /.*fullscreen included|true
 settings|field of view 0|fieldOfView=0|true|$V --frames 1|0|fieldOfView=0 leaves nothing to see|true
+settings|--set over config.ini|windowWidth=640|cp config.ini before.ini|$V --frames 2 --set windowWidth=200 --set windowHeight=120 --set windowWidth=256 --set noSuchKey=1 --screenshot shot.png|0|^voxmere: unknown setting noSuchKey$|identify -format %wx%h shot.png | grep -qx 256x120 && cmp -s config.ini before.ini
+settings|--set with a bad number||true|$V --frames 1 --set screenDepth=far|0|--set: screenDepth=far is not a valid number, using 1024|true
 outputs|trace and screenshot replace older files||echo old > trace.csv; echo old > shot.png|$V --frames 2 --trace trace.csv --screenshot shot.png|0|screenshot saved to shot.png|head -n 1 trace.csv | grep -q "^frame,dt," && head -c 4 shot.png | grep -q PNG && test -z "$(ls *.partial 2>/dev/null)"
 '
 
