@@ -134,7 +134,7 @@ void ChunkWorkers::Work(const WorldSettings& settings) {
 }
 
 ChunkBuilder::ChunkBuilder(const WorldSettings& settings) : settings_(settings), generator_(new TerrainGenerator()) {
-    generator_->Initialize(settings.mapSeed, settings.chunkWidth, settings.chunkHeight);
+    generator_->Initialize(settings.mapSeed, settings.chunkWidth, settings.chunkHeight, SeedRuleOf(settings));
     own_.Initialize(settings.chunkWidth, settings.chunkHeight, nullptr);
     for (Chunk& side : sides_) {
         side.Initialize(settings.chunkWidth, settings.chunkHeight, nullptr);

@@ -60,7 +60,7 @@ void VoxelWorld::GenerateInParallel(unsigned threads) {
     const std::string& seed = settings_.mapSeed;
     RunOnThreads(threads, [&] {
         TerrainGenerator generator;
-        generator.Initialize(seed, chunkWidth_, chunkHeight_);
+        generator.Initialize(seed, chunkWidth_, chunkHeight_, SeedRuleOf(settings_));
         for (size_t i = next++; i < jobs.size(); i = next++) {
             for (int time = 0; time < jobs[i].times; ++time) {
                 generator.GenerateWhole(settings_.mapGenerationMethod, jobs[i].chunk);

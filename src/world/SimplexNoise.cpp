@@ -57,12 +57,36 @@ uint32_t SimplexNoise::NextRandom() {
     return (z_ << 16) + w_;
 }
 
-void SimplexNoise::Initialize(const std::string& seed) {
+void SimplexNoise::SeedFromFirstByte(const std::string& seed) {
     // The first byte is a signed char widened to 32 bits: 0xD8 becomes 0xFFFFFFD8.
     const int32_t widened = seed.empty() ? 0 : static_cast<int32_t>(static_cast<int8_t>(seed[0]));
     const uint32_t c = static_cast<uint32_t>(widened);
     w_ = c >> 2;
     z_ = c >> 4;
+}
+
+// FNV-1a over the bytes, then the SplitMix64 finaliser so that texts that
+// differ in one byte differ in about half the bits of both generator words.
+void SimplexNoise::SeedFromWholeText(const std::string& seed) {
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (const char c : seed) {
+        hash ^= static_cast<uint8_t>(c);
+        hash *= 0x100000001b3ull;
+    }
+    hash = (hash ^ (hash >> 30)) * 0xbf58476d1ce4e5b9ull;
+    hash = (hash ^ (hash >> 27)) * 0x94d049bb133111ebull;
+    hash ^= hash >> 31;
+    // A word of zero would leave its half of the generator at zero for good.
+    w_ = static_cast<uint32_t>(hash) | 1u;
+    z_ = static_cast<uint32_t>(hash >> 32) | 1u;
+}
+
+void SimplexNoise::Initialize(const std::string& seed, SeedRule rule) {
+    if (rule == SeedRule::WholeText) {
+        SeedFromWholeText(seed);
+    } else {
+        SeedFromFirstByte(seed);
+    }
     if (perm_ == nullptr) {
         perm_ = new int16_t[kTableSize];
         permMod12_ = new int16_t[kTableSize];

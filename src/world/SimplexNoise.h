@@ -3,8 +3,11 @@
 #include <cstdint>
 #include <string>
 
-// Seeded simplex noise in two and three dimensions, single precision. Only
-// the first byte of the seed text matters.
+// How a seed text seeds the noise: by its first byte alone, or by a hash of
+// every byte.
+enum class SeedRule { FirstByte, WholeText };
+
+// Seeded simplex noise in two and three dimensions, single precision.
 class SimplexNoise {
 public:
     static constexpr int kTableSize = 512;
@@ -14,7 +17,7 @@ public:
     SimplexNoise(const SimplexNoise&) = delete;
     SimplexNoise& operator=(const SimplexNoise&) = delete;
 
-    void Initialize(const std::string& seed);
+    void Initialize(const std::string& seed, SeedRule rule = SeedRule::FirstByte);
 
     float Noise2D(float x, float y) const;
     float Noise3D(float x, float y, float z) const;
@@ -28,6 +31,8 @@ public:
 
 private:
     uint32_t NextRandom();
+    void SeedFromFirstByte(const std::string& seed);
+    void SeedFromWholeText(const std::string& seed);
 
     int16_t* perm_;
     int16_t* permMod12_;

@@ -40,7 +40,7 @@ TerrainGenerator::TerrainGenerator()
 
 TerrainGenerator::~TerrainGenerator() { Shutdown(); }
 
-void TerrainGenerator::Initialize(const std::string& seed, int32_t chunkWidth, int32_t chunkHeight) {
+void TerrainGenerator::Initialize(const std::string& seed, int32_t chunkWidth, int32_t chunkHeight, SeedRule rule) {
     verticalStep_ = 8;
     horizontalStep_ = 8;
     width_ = chunkWidth;
@@ -56,7 +56,7 @@ void TerrainGenerator::Initialize(const std::string& seed, int32_t chunkWidth, i
     rowValues_.assign(static_cast<size_t>(chunkWidth), 0);
     delete noise_;
     noise_ = new SimplexNoise();
-    noise_->Initialize(seed);
+    noise_->Initialize(seed, rule);
 }
 
 void TerrainGenerator::Shutdown() {

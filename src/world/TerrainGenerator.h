@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "world/SimplexNoise.h"
+
 class Chunk;
-class SimplexNoise;
 
 // Fills one chunk at a time from seeded noise, resumably: each call does a
 // bounded amount of work on its current job and returns the units it did.
@@ -17,7 +18,8 @@ public:
     TerrainGenerator(const TerrainGenerator&) = delete;
     TerrainGenerator& operator=(const TerrainGenerator&) = delete;
 
-    void Initialize(const std::string& seed, int32_t chunkWidth, int32_t chunkHeight);
+    void Initialize(const std::string& seed, int32_t chunkWidth, int32_t chunkHeight,
+                    SeedRule rule = SeedRule::FirstByte);
     void Shutdown();
 
     // Method 1: a height map (5 units per sample, 1 per column).

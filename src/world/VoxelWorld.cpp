@@ -45,7 +45,7 @@ bool VoxelWorld::Initialize(const WorldSettings& settings, RenderDevice* device)
     BuildWorld();
     frustum_ = new Frustum();
     generator_ = new TerrainGenerator();
-    generator_->Initialize(settings_.mapSeed, chunkWidth_, chunkHeight_);
+    generator_->Initialize(settings_.mapSeed, chunkWidth_, chunkHeight_, SeedRuleOf(settings_));
     if (device != nullptr) {
         renderer_ = new CubeRenderer();
         if (!renderer_->Initialize(device, blocksPerChunk_, CubeLook{settings_.voxelSize, settings_.cubeShaderName})) {

@@ -16,6 +16,7 @@ WorldSettings WorldSettingsFrom(const TypedSettings& settings) {
     world.chunkHeight = settings.chunkHeight;
     world.terrainWidth = settings.terrainWidth;
     world.mapSeed = settings.mapSeed;
+    world.wholeSeed = settings.wholeSeed;
     world.mapGenerationMethod = settings.mapGenerationMethod;
     world.infiniteTerrain = settings.infiniteTerrain;
     world.instantStart = settings.instantStart;
@@ -26,6 +27,10 @@ WorldSettings WorldSettingsFrom(const TypedSettings& settings) {
     world.cubeShaderName = settings.cubeShaderName;
     world.streamThreads = settings.streamThreads;
     return world;
+}
+
+SeedRule SeedRuleOf(const WorldSettings& settings) {
+    return settings.wholeSeed ? SeedRule::WholeText : SeedRule::FirstByte;
 }
 
 // Saturates instead of wrapping round: the product may not fit in 64 bits.

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "world/SimplexNoise.h"
+
 struct TypedSettings;
 
 // What the world takes from the settings, handed over at Initialize.
@@ -11,6 +13,7 @@ struct WorldSettings {
     int32_t chunkHeight = 0;
     uint32_t terrainWidth = 0;
     std::string mapSeed;
+    bool wholeSeed = false;  // every byte of mapSeed counts, not only the first
     int32_t mapGenerationMethod = 1;  // 1 heightmap, 2 caves
     bool infiniteTerrain = false;
     bool instantStart = false;
@@ -25,6 +28,9 @@ struct WorldSettings {
 };
 
 WorldSettings WorldSettingsFrom(const TypedSettings& settings);
+
+// The rule by which mapSeed seeds the terrain noise.
+SeedRule SeedRuleOf(const WorldSettings& settings);
 
 // Bytes of block storage the world window takes: one byte per block of
 // terrainWidth x terrainWidth x chunkHeight.

@@ -28,6 +28,24 @@ TEST(SimplexNoise, FirstByteAsSignedCharBuildsTheTablesAndFastFloorMapsNonPositi
     for (const auto& [in, out] : floors) EXPECT_EQ(FastFloor(in), out) << in;
 }
 
+// By the whole text: FNV-1a 64 of the bytes, the SplitMix64 finaliser, its
+// low word | 1 as w and high word | 1 as z (tables from the Python version).
+// Seeds that share a first byte differ then, and only then.
+TEST(SimplexNoise, WholeTextSeedsTheTablesFromEveryByte) {
+    const std::pair<const char*, std::array<int, 8>> cases[] = {{"voxmere", {100, 145, 62, 125, 4, 1, 2, 5}},
+                                                                {"valley", {136, 74, 115, 119, 4, 2, 7, 11}},
+                                                                {"", {65, 37, 84, 235, 5, 1, 0, 7}}};
+    for (const auto& [seed, tables] : cases) {
+        SimplexNoise noise;
+        noise.Initialize(seed, SeedRule::WholeText);
+        for (int i = 0; i < 4; ++i) EXPECT_TRUE(noise.Perm(i) == tables[i] && noise.PermMod12(i) == tables[4 + i]) << i;
+    }
+    SimplexNoise first, second;
+    first.Initialize("voxmere", SeedRule::FirstByte);
+    second.Initialize("valley", SeedRule::FirstByte);
+    for (int i = 0; i < SimplexNoise::kTableSize; ++i) ASSERT_EQ(first.Perm(i), second.Perm(i)) << i;
+}
+
 TEST(SimplexNoiseValues, MatchTheIndependentlyComputedOnes) {
     SimplexNoise noise;
     noise.Initialize("voxmere");
