@@ -36,8 +36,28 @@ tail -n 1 "$work/threads.txt" | grep -Eq '^stream frames [0-9]+ worst_ms [0-9.]+
 # Surface tops worked out by a separate double-precision noise script; x = -5 lies outside the window.
 tops="$("$tool" $small --column 5 7 --column 40 20 --column 17 50 --column -5 7 | awk '{ printf "%s ", $5 }')"
 [ "$tops" = "11 13 8 0 " ] || fail "column tops: $tops"
+# Only the first byte of a seed counts, unless every byte is to count.
+"$tool" $small --seed vale --whole-seed 0 | cmp -s "$work/m1.txt" - || fail "--whole-seed 0 changed the world"
+"$tool" $small --whole-seed 1 > "$work/whole1.txt"
+"$tool" $small --seed vale --whole-seed 1 > "$work/whole2.txt"
+cmp -s "$work/m1.txt" "$work/whole1.txt" && fail "--whole-seed 1 kept the first-byte world"
+cmp -s "$work/whole1.txt" "$work/whole2.txt" && fail "--whole-seed 1 gave two seeds of one first byte one world"
+"$tool" $small --whole-seed 1 | cmp -s "$work/whole1.txt" - || fail "--whole-seed 1 is not repeatable"
+# The map: one pixel per column, or N x N; a bad path is refused before any work and nothing is left behind.
+"$tool" $small --map "$work/map.png" | grep -qx "map $work/map.png 64x64" || fail "map line"
+[ "$(identify -format %wx%h "$work/map.png")" = 64x64 ] || fail "map size"
+echo old > "$work/map3.png"
+"$tool" $small --method 2 --map "$work/map3.png" --map-scale 3 > /dev/null || fail "scaled map"
+[ "$(identify -format %wx%h "$work/map3.png")" = 192x192 ] || fail "scaled map size"
+[ -z "$(ls "$work" | grep partial)" ] || fail "a partial map was left"
+for bad in "$work/nowhere/map.png" "$work"; do
+    status=0
+    "$tool" $small --map "$bad" > /dev/null 2> "$work/err.txt" || status=$?
+    [ "$status" -eq 2 ] && grep -q "cannot write the map" "$work/err.txt" || fail "--map $bad exits with $status"
+done
+[ ! -e "$work/nowhere" ] || fail "a refused map left a folder"
 "$tool" $small --time 2 | grep -Eq '^pregen_ms median [0-9.]+ min [0-9.]+ max [0-9.]+ runs 2$' || fail "--time format"
-for bad in "--bogus" "--method" "--budgeted 5" "--faces 3" "--chunk-width 12" "--terrain-width 96" "--stream-threads -1"; do
+for bad in "--bogus" "--method" "--budgeted 5" "--faces 3" "--whole-seed 2" "--map" "--map-scale 17" "--chunk-width 12" "--terrain-width 96" "--stream-threads -1"; do
     status=0
     "$tool" $bad > /dev/null 2> "$work/err.txt" || status=$?
     [ "$status" -eq 2 ] && grep -q '^usage:' "$work/err.txt" || fail "'$bad' exits with $status or prints no usage"

@@ -47,7 +47,10 @@ const char* ToolUsage() {
            "exactly when these lines agree.\n"
            "\n"
            "World options (defaults are those of config.ini's settings; no file is read):\n"
-           "  --seed TEXT            map seed (only its first byte matters)\n"
+           "  --seed TEXT            map seed (only its first byte matters, unless\n"
+           "                         --whole-seed 1)\n"
+           "  --whole-seed 0|1       let every byte of the seed decide the terrain\n"
+           "                         (wholeSeed)\n"
            "  --method N             1 height map, 2 height map carved by caves\n"
            "  --chunk-width W        chunk width in blocks, a multiple of 8\n"
            "  --chunk-height H       chunk height in blocks, a multiple of 8\n"
@@ -67,13 +70,18 @@ const char* ToolUsage() {
            "  --stream-threads N     stream (and pre-generate) on N background threads\n"
            "                         (streamThreads); --stream then paces its frames at\n"
            "                         60 Hz and adds ready_ms R to its line: the time until\n"
-           "                         every chunk had its lists"
+           "                         every chunk had its lists\n"
            "  --time N               time N start-ups with pre-generation only:\n"
            "                         pregen_ms median A min B max C runs N\n"
            "  --column X Z           after pre-generation, print the surface of the block\n"
            "                         column at world x, z (repeatable):\n"
            "                         column X Z top T  (T: one above the highest solid\n"
            "                         block, 0 for an empty column or one outside the window)\n"
+           "  --map FILE.png         after pre-generation, write a top-down map of the\n"
+           "                         whole window: each block column in its top block's\n"
+           "                         colour, shaded by the relief, the player's start\n"
+           "                         column marked with a red cross\n"
+           "  --map-scale N          N x N pixels per column in the map (1 to 16; 1)\n"
            "  --version              the program's version\n"
            "  --help                 this text\n";
 }
@@ -96,6 +104,7 @@ ToolOptions Defaults() {
     out.chunkHeight = defaults.chunkHeight;
     out.terrainWidth = defaults.terrainWidth;
     out.infinite = defaults.infiniteTerrain;
+    out.wholeSeed = defaults.wholeSeed;
     out.loadSpeed = defaults.loadSpeed;
     out.updateSpeed = defaults.updateSpeed;
     return out;
@@ -105,18 +114,20 @@ ToolOptions Defaults() {
 // `option` is none of them.
 bool TakeIntegerOption(const std::string& option, int argc, char** argv, int& i, ToolOptions& out, bool& ok,
                        std::string& error) {
-    int32_t infinite = out.infinite, faces = out.faces;
+    int32_t infinite = out.infinite, faces = out.faces, wholeSeed = out.wholeSeed;
     const IntegerOption options[] = {
         {"--method", -kIntMax - 1, kIntMax, &out.method},        {"--chunk-width", 1, kIntMax, &out.chunkWidth},
         {"--chunk-height", 1, kIntMax, &out.chunkHeight},        {"--infinite", 0, 1, &infinite},
         {"--faces", 0, 1, &faces},                                {"--load-speed", 1, kIntMax, &out.loadSpeed},
         {"--update-speed", 1, kIntMax, &out.updateSpeed},         {"--stream-threads", 0, 1024, &out.streamThreads},
+        {"--whole-seed", 0, 1, &wholeSeed},                       {"--map-scale", 1, 16, &out.mapScale},
     };
     for (const IntegerOption& integer : options) {
         if (option == integer.name) {
             ok = TakeInteger(argc, argv, i, integer.low, integer.high, *integer.target, error);
             out.infinite = infinite != 0;
             out.faces = faces != 0;
+            out.wholeSeed = wholeSeed != 0;
             return true;
         }
     }
@@ -138,6 +149,11 @@ bool TakeModeOption(const std::string& option, int argc, char** argv, int& i, To
         ok = TakeInteger(argc, argv, i, -kIntMax - 1, kIntMax, column.x, error) &&
              TakeInteger(argc, argv, i, -kIntMax - 1, kIntMax, column.z, error);
         out.columns.push_back(column);
+    } else if (option == "--map") {
+        out.mode = ToolOptions::Mode::Map;
+        ok = i + 1 < argc && argv[i + 1][0] != '\0';
+        if (ok) out.mapPath = argv[++i];
+        else error = "missing file name for --map";
     } else if (option == "--time") {
         out.mode = ToolOptions::Mode::Time;
         ok = TakeInteger(argc, argv, i, 1, 100000, out.runs, error);

@@ -6,7 +6,7 @@
 
 // What voxmere-world was asked to do.
 struct ToolOptions {
-    enum class Mode { PreGenerate, Budgeted, Stream, Time, Columns };
+    enum class Mode { PreGenerate, Budgeted, Stream, Time, Columns, Map };
     struct Column {
         int32_t x = 0;
         int32_t z = 0;
@@ -20,6 +20,7 @@ struct ToolOptions {
     uint32_t terrainWidth = 0;
     bool infinite = false;
     bool faces = false;
+    bool wholeSeed = false;
     int32_t generationBudget = 0;
     int32_t rebuildBudget = 0;
     int32_t loadSpeed = 0;
@@ -27,6 +28,8 @@ struct ToolOptions {
     int32_t streamThreads = 0;
     int32_t runs = 0;
     std::vector<Column> columns;
+    std::string mapPath;
+    int32_t mapScale = 1;
     bool help = false;
     bool version = false;
 };

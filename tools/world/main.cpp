@@ -2,14 +2,18 @@
 // per-chunk digest, so that seeds, settings and builds can be compared.
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "ToolOptions.h"
+#include "WorldMap.h"
 #include "WorldReport.h"
 #include "config/Settings.h"
+#include "graphics/Screenshot.h"
+#include "platform/Files.h"
 #include "platform/Stopwatch.h"
 #include "world/VoxelWorld.h"
 #include "world/WorldSettings.h"
@@ -26,6 +30,7 @@ double Median(std::vector<double> values) {
 WorldSettings WorldSettingsOf(const ToolOptions& options, bool instantStart) {
     WorldSettings settings = WorldSettingsFrom(TypedSettings{});
     settings.mapSeed = options.seed;
+    settings.wholeSeed = options.wholeSeed;
     settings.mapGenerationMethod = options.method;
     settings.chunkWidth = options.chunkWidth;
     settings.chunkHeight = options.chunkHeight;
@@ -103,6 +108,22 @@ int RunColumns(const ToolOptions& options) {
     return 0;
 }
 
+// The map of the pre-generated window, with the player's start column marked.
+int RunMap(const ToolOptions& options) {
+    VoxelWorld world;
+    if (!world.Initialize(WorldSettingsOf(options, false), nullptr)) return 1;
+    const Vec3 start = world.LastPosition();
+    const MapImage map = DrawMap(FindColumnTops(world), static_cast<uint32_t>(options.mapScale),
+                                 static_cast<int32_t>(std::floor(start.x)), static_cast<int32_t>(std::floor(start.z)));
+    world.Shutdown();
+    if (!SavePng(options.mapPath.c_str(), map.rgba, map.width, map.height)) {
+        std::fprintf(stderr, "voxmere-world: could not write the map %s\n", options.mapPath.c_str());
+        return 1;
+    }
+    std::printf("map %s %ux%u\n", options.mapPath.c_str(), map.width, map.height);
+    return 0;
+}
+
 int RunTiming(const ToolOptions& options) {
     const WorldSettings settings = WorldSettingsOf(options, false);
     std::vector<double> runs;
@@ -131,6 +152,11 @@ int main(int argc, char** argv) {
         std::fputs(options.help ? ToolUsage() : ToolVersion(), stdout);
         return 0;
     }
+    std::string reason;
+    if (options.mode == ToolOptions::Mode::Map && !CanWriteFile(options.mapPath, reason)) {
+        std::fprintf(stderr, "voxmere-world: cannot write the map %s: %s\n", options.mapPath.c_str(), reason.c_str());
+        return 2;
+    }
     if (!ValidateWorldSettings(WorldSettingsOf(options, false))) {  // says which rule the sizes break
         std::fputs(ToolUsage(), stderr);
         return 2;
@@ -142,6 +168,8 @@ int main(int argc, char** argv) {
             return RunTiming(options);
         case ToolOptions::Mode::Columns:
             return RunColumns(options);
+        case ToolOptions::Mode::Map:
+            return RunMap(options);
         default:
             return RunPreGeneration(options);
     }
