@@ -7,6 +7,7 @@
 namespace {
 ErrorMessageSink g_sink = nullptr;
 bool g_onStderr = true;
+thread_local bool t_isWorker = false;
 }  // namespace
 
 void ShowErrorMessage(const char* text) {
@@ -42,6 +43,18 @@ void ReportDiagnostic(const char* format, ...) {
 }
 
 void ExitOutOfMemory() {
+    if (t_isWorker) {
+        throw OutOfMemoryOnWorker{};
+    }
     ShowErrorMessage("Cant reserve more than 2GB RAM.");
     std::exit(1);
+}
+
+WorkerThreadScope::WorkerThreadScope() : wasWorker_(t_isWorker) { t_isWorker = true; }
+
+WorkerThreadScope::~WorkerThreadScope() { t_isWorker = wasWorker_; }
+
+bool IsWorkerAllocationFailing() {
+    static const bool failing = std::getenv("VOXMERE_FAIL_WORKER_ALLOCATION") != nullptr;
+    return t_isWorker && failing;
 }

@@ -30,4 +30,24 @@ void ReportDiagnostic(const char* format, ...) VOXMERE_PRINTF_FORMAT(1, 2);
 
 // Storage for blocks or cubes could not be allocated: shows
 // "Cant reserve more than 2GB RAM." and ends the process with exit code 1.
+// On a worker thread it throws OutOfMemoryOnWorker instead, for the thread
+// that runs the workers to end the program once they have stopped.
 [[noreturn]] void ExitOutOfMemory();
+
+struct OutOfMemoryOnWorker {};
+
+// Marks the current thread as a worker for as long as it lives.
+class WorkerThreadScope {
+public:
+    WorkerThreadScope();
+    ~WorkerThreadScope();
+    WorkerThreadScope(const WorkerThreadScope&) = delete;
+    WorkerThreadScope& operator=(const WorkerThreadScope&) = delete;
+
+private:
+    bool wasWorker_;
+};
+
+// A test hook: with VOXMERE_FAIL_WORKER_ALLOCATION set in the environment,
+// worker threads fail where they would take storage for a chunk's lists.
+bool IsWorkerAllocationFailing();

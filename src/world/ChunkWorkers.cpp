@@ -1,9 +1,11 @@
 #include "world/ChunkWorkers.h"
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 #include <utility>
 
+#include "platform/ErrorMessage.h"
 #include "platform/ThreadPriority.h"
 #include "world/TerrainGenerator.h"
 
@@ -93,8 +95,13 @@ void ChunkWorkers::TakeFinished(std::vector<ChunkResult>& out, bool wait) {
     std::unique_lock<std::mutex> lock(mutex_);
     if (wait) {
         resultsChanged_.wait(lock, [this] {
-            return (running_ == 0 && (waiting_.empty() || held_)) || threads_.empty();
+            return (running_ == 0 && (waiting_.empty() || held_)) || threads_.empty() || outOfMemory_;
         });
+    }
+    if (outOfMemory_) {
+        lock.unlock();
+        Stop();
+        ExitOutOfMemory();
     }
     for (ChunkResult& result : finished_) {
         out.push_back(std::move(result));
@@ -111,8 +118,29 @@ void ChunkWorkers::Hold(bool held) {
     resultsChanged_.notify_all();
 }
 
+// A worker that runs out of storage says so and ends; the others go on
+// until the main thread takes the results and stops them.
 void ChunkWorkers::Work(const WorldSettings& settings) {
+    const WorkerThreadScope worker;
     LowerThreadPriority();
+    try {
+        WorkUntilStopped(settings);
+    } catch (const OutOfMemoryOnWorker&) {
+        NoteOutOfMemory();
+    } catch (const std::bad_alloc&) {
+        NoteOutOfMemory();
+    }
+}
+
+void ChunkWorkers::NoteOutOfMemory() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        outOfMemory_ = true;
+    }
+    resultsChanged_.notify_all();
+}
+
+void ChunkWorkers::WorkUntilStopped(const WorldSettings& settings) {
     ChunkBuilder builder(settings);
     std::unique_lock<std::mutex> lock(mutex_);
     while (true) {

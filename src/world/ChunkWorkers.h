@@ -79,7 +79,9 @@ public:
     // Queues jobs; the nearest waiting job is taken first.
     void Submit(std::vector<ChunkJob>& jobs);
     // Moves the finished results to `out`. With `wait`, first waits until
-    // every job handed out has finished (or the workers are held).
+    // every job handed out has finished (or the workers are held). Storage
+    // that ran out on a worker stops them all and ends the program here,
+    // on the calling thread, with the out-of-memory message.
     void TakeFinished(std::vector<ChunkResult>& out, bool wait);
     // While held no thread takes a new job (tests hold them to see a world
     // whose work is still outstanding).
@@ -87,6 +89,8 @@ public:
 
 private:
     void Work(const WorldSettings& settings);
+    void WorkUntilStopped(const WorldSettings& settings);
+    void NoteOutOfMemory();
 
     std::mutex mutex_;
     std::condition_variable jobsChanged_;
@@ -96,6 +100,7 @@ private:
     unsigned running_ = 0;
     bool stopping_ = false;
     bool held_ = false;
+    bool outOfMemory_ = false;  // a worker could not have the storage it needed
     std::vector<std::thread> threads_;
 };
 

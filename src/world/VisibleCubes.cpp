@@ -177,6 +177,9 @@ int32_t Chunk::FinishScan() {
 // program with the message of block storage.
 int32_t Chunk::BuildVisibleCubes(int32_t budget) {
     try {
+        if (IsWorkerAllocationFailing()) {
+            throw std::bad_alloc();
+        }
         return ScanWithinBudget(budget);
     } catch (const std::bad_alloc&) {
         ExitOutOfMemory();

@@ -1,20 +1,30 @@
 #include "world/WorkerThreads.h"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "platform/ErrorMessage.h"
 
 unsigned HardwareThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
 
 void RunOnThreads(unsigned threads, const std::function<void()>& work) {
     std::exception_ptr failure;
     std::mutex failureMutex;
+    std::atomic<bool> outOfMemory{false};
     const auto guarded = [&] {
+        const WorkerThreadScope worker;
         try {
             work();
+        } catch (const OutOfMemoryOnWorker&) {
+            outOfMemory = true;
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
         } catch (...) {
             const std::lock_guard<std::mutex> lock(failureMutex);
             if (!failure) {
@@ -33,6 +43,9 @@ void RunOnThreads(unsigned threads, const std::function<void()>& work) {
     guarded();
     for (std::thread& helper : helpers) {
         helper.join();
+    }
+    if (outOfMemory) {
+        ExitOutOfMemory();
     }
     if (failure) {
         std::rethrow_exception(failure);

@@ -29,6 +29,8 @@ start-up|no bin folder||rm bin|$V --frames 1|1|font info file bin/font/fontInfo.
 start-up|odd number of chunks|terrainWidth=96;chunkWidth=32|true|$V --frames 1|1|^Error: terrainWidth must be a multiple of chunkWidth|true
 start-up|cube pixel shader missing|cubeShaderName=shaders\Cube|mkdir shaders; cp bin/shader/Cube_VS.glsl shaders|$V --frames 1|1|^Error: failed to read Pixel Shader|true
 start-up|world beyond memory|terrainWidth=1073741824|true|$V --frames 1|1|^Error: Cant reserve more than 2GB RAM.$|true
+start-up|out of memory on a stream thread|streamThreads=2;instantStart=true|true|env VOXMERE_FAIL_WORKER_ALLOCATION=1 $V --frames 300|1|^Error: Cant reserve more than 2GB RAM.$|[ "$(grep -c . stderr.txt)" = 1 ]
+start-up|out of memory on a pre-generation thread|streamThreads=0;instantStart=false|true|env VOXMERE_FAIL_WORKER_ALLOCATION=1 $V --frames 1|1|^Error: Cant reserve more than 2GB RAM.$|[ "$(grep -c . stderr.txt)" = 1 ]
 settings|no config.ini||rm config.ini|$V --frames 1|0|config.ini: cannot read it \(no such file\) in the working directory /.*fullscreen included|true
 settings|field of view 0|fieldOfView=0|true|$V --frames 1|0|fieldOfView=0 leaves nothing to see|true
 settings|--set over config.ini|windowWidth=640|cp config.ini before.ini|$V --frames 2 --set windowWidth=200 --set windowHeight=120 --set windowWidth=256 --set noSuchKey=1 --screenshot shot.png|0|^voxmere: unknown setting noSuchKey$|identify -format %wx%h shot.png | grep -qx 256x120 && cmp -s config.ini before.ini
