@@ -211,7 +211,7 @@ bool CubeRenderer::UploadInstances(RenderDevice& device, uint32_t count, const C
 
 bool CubeRenderer::InitializeFaces(RenderDevice& device) {
     if (!LoadInputLayout(device, look_.shaderName, kFaceLayout, 3, faceLayout_)) {
-        ShowErrorMessage("failed to read Vertex Shader");
+        ShowErrorMessage("failed to create face input layout");
         return false;
     }
     faceBatchCapacity_ = std::min(capacity_, kMaxFacesPerBatch);

@@ -143,6 +143,15 @@ TEST_F(Rendering, FaceListsFillMapsOfQuadsInOrder) {
         renderer.Shutdown();
         EXPECT_EQ(failing.LiveObjects(), 0u);
     }
+    {
+        RecordingDevice failing;
+        failing.failingNth["CreateInputLayout"] = 2;  // the face layout, after the cube's
+        CubeRenderer renderer;
+        EXPECT_TRUE(renderer.Initialize(&failing, 8, Look()) && !renderer.InitializeFaces(failing));
+        EXPECT_EQ(CapturedMessages().back(), "failed to create face input layout");
+        renderer.Shutdown();
+        EXPECT_EQ(failing.LiveObjects(), 0u);
+    }
     CubeRenderer renderer;
     ASSERT_TRUE(renderer.Initialize(&device, 20000, Look()) && renderer.InitializeFaces(device));
     std::vector<CubeInstance> cubes(20000);
