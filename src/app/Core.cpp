@@ -109,6 +109,9 @@ bool Core::Initialize() {
 }
 
 bool Core::CreateMainWindow() {
+    if (Config().dpiAware) {
+        platform_->DeclareDpiAwareness();
+    }
     if (!platform_->Initialize()) {
         return false;
     }

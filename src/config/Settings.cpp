@@ -208,6 +208,7 @@ const SettingKey kSettingKeys[] = {
     {"renderFaces", &TypedSettings::renderFaces},
     {"streamThreads", &TypedSettings::streamThreads},
     {"wholeSeed", &TypedSettings::wholeSeed},
+    {"dpiAware", &TypedSettings::dpiAware},
     {"moveForward", {}},
     {"moveBackward", {}},
     {"moveLeft", {}},

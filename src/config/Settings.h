@@ -43,6 +43,8 @@ struct TypedSettings {
     int32_t streamThreads = 0;
     // Opt-in: every byte of mapSeed decides the terrain, not only the first.
     bool wholeSeed = false;
+    // Opt-in: the window's sizes are real pixels on a scaled display.
+    bool dpiAware = false;
 };
 
 // The settings file, read from the working directory.

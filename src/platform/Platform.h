@@ -27,6 +27,9 @@ class Platform {
 public:
     virtual ~Platform() = default;
 
+    // Asks the system for window sizes in real pixels on scaled displays;
+    // called before Initialize, or never.
+    virtual void DeclareDpiAwareness() = 0;
     virtual bool Initialize() = 0;  // registers what windows need
     virtual void Shutdown() = 0;    // unregisters it; harmless when never initialised
     virtual bool GetScreenSize(uint32_t& width, uint32_t& height) = 0;

@@ -53,7 +53,10 @@ public:
     int32_t cursorX = 0, cursorY = 0;
     WindowDesc window;
 
-    bool Initialize() override { return true; }
+    bool initialized = false;
+    std::string dpiAwareness = "undeclared";
+    void DeclareDpiAwareness() override { dpiAwareness = initialized ? "declared late" : "declared first"; }
+    bool Initialize() override { return initialized = true; }
     void Shutdown() override { lastCall = "Shutdown"; }
     bool GetScreenSize(uint32_t& width, uint32_t& height) override { return width = 1920, height = 1080, true; }
     bool CreateMainWindow(const WindowDesc& desc) override { return window = desc, !failWindow; }
@@ -192,6 +195,17 @@ TEST_F(CoreTest, GoodStartShowsTheWindowLastAndQueuesTheStartUpLines) {
                 platform.window.height == 360u);
     EXPECT_TRUE(Config().windowWidth == 1920u && Config().windowHeight == 1080u);
     fullscreen.Shutdown();
+    EXPECT_EQ(platform.dpiAwareness, "undeclared");
+}
+
+// dpiAware asks for real pixels before anything of the window exists, so that
+// the screen size read for full-screen is the real one as well.
+TEST_F(CoreTest, DpiAwarenessIsDeclaredBeforeTheWindowClassOnlyWhenAsked) {
+    Config().dpiAware = true;
+    Core core(&platform, platform.DeviceFactory(), RunOptions{});
+    ASSERT_TRUE(core.Initialize());
+    EXPECT_EQ(platform.dpiAwareness, "declared first");
+    core.Shutdown();
 }
 
 // Each start registers the core's and the world's callbacks and each shutdown removes them: a second core never

@@ -11,6 +11,8 @@ public:
     SdlPlatform() = default;
     ~SdlPlatform() override;
 
+    // X11 and Wayland do not stretch a window's pixels: nothing to declare.
+    void DeclareDpiAwareness() override {}
     bool Initialize() override;
     void Shutdown() override;
     bool GetScreenSize(uint32_t& width, uint32_t& height) override;

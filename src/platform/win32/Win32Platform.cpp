@@ -69,6 +69,44 @@ void ShowWin32MessageBox(const char* text) { MessageBoxA(nullptr, text, "Error",
 
 Win32Platform::~Win32Platform() = default;
 
+void Win32Platform::DeclareDpiAwareness() {
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (user32 == nullptr) {
+        return;
+    }
+    using SetContext = BOOL(WINAPI*)(HANDLE);
+    using SetAware = BOOL(WINAPI*)();
+    const auto setContext = reinterpret_cast<SetContext>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 and _PER_MONITOR_AWARE,
+    // spelled out for older headers; the second where the first is unknown.
+    for (const intptr_t context : {-4, -3}) {
+        if (setContext != nullptr && setContext(reinterpret_cast<HANDLE>(context))) {
+            return;
+        }
+    }
+    const auto setAware =
+        reinterpret_cast<SetAware>(reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
+    if (setAware != nullptr) {
+        setAware();
+    }
+}
+
+void Win32Platform::Receive(const Message& message) {
+    const bool isPrintScreen =
+        (message.type == Message::Type::KeyDown || message.type == Message::Type::KeyUp) &&
+        message.virtualKey == VK_SNAPSHOT;
+    if (isPrintScreen && message.type == Message::Type::KeyUp && !printScreenDown_) {
+        Message press = message;
+        press.type = Message::Type::KeyDown;
+        received_.push_back(press);
+    }
+    if (isPrintScreen) {
+        printScreenDown_ = message.type == Message::Type::KeyDown;
+    }
+    received_.push_back(message);
+}
+
 bool Win32Platform::Initialize() {
     g_platform = this;
     instance_ = GetModuleHandleW(nullptr);

@@ -18,6 +18,10 @@ public:
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
+    // Per-monitor awareness where the system has it (Windows 10 1607 on,
+    // the second version from 1703), else system awareness (Vista on);
+    // looked up at run time.
+    void DeclareDpiAwareness() override;
     bool Initialize() override;
     void Shutdown() override;
     bool GetScreenSize(uint32_t& width, uint32_t& height) override;
@@ -35,10 +39,14 @@ public:
 
     HWND__* Window() const { return window_; }
     // Called by the window procedure with each message it translated.
-    void Receive(const Message& message) { received_.push_back(message); }
+    // Windows sends Print Screen as a release only: one that was not
+    // pressed first is queued as a press and a release, so that a binding
+    // to the key fires.
+    void Receive(const Message& message);
 
 private:
     std::deque<Message> received_;
+    bool printScreenDown_ = false;
     HINSTANCE__* instance_ = nullptr;
     HWND__* window_ = nullptr;
 };
