@@ -34,6 +34,24 @@ for file in config.ini bin/icon.bmp bin/font/font.dds bin/font/fontInfo.txt bin/
   [ -f "$lib/$file" ] || fail "the run folder lacks $file"
 done
 
+# The documents: the notices as in the source tree, the changelog's newest
+# entry and the AppStream release for this version, and a manual page of each
+# program on the PATH that names every option its --help names.
+doc="$root/usr/share/doc/voxmere"
+cmp -s "$doc/THIRD-PARTY-NOTICES" "$(dirname "$0")/../../THIRD-PARTY-NOTICES" || fail "no copy of THIRD-PARTY-NOTICES"
+head -n 1 "$doc/copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+  fail "the copyright file is not machine-readable"
+[ "$(zcat "$doc/changelog.gz" | head -n 1 | cut -d' ' -f1-2)" = "voxmere ($version)" ] || fail "the changelog's newest entry is not $version"
+grep -q "<release version=\"$version\"" "$root"/usr/share/metainfo/*.metainfo.xml || fail "no AppStream release $version"
+for program in voxmere voxmere-world; do
+  binary="$root/usr/bin/$program"
+  [ "$program" = voxmere ] && binary="$lib/voxmere"  # the launcher passes --help on to it
+  page="$(LC_ALL=C MANWIDTH=200 man -l "$root/usr/share/man/man1/$program.1.gz" 2>&1)" || fail "no manual page of $program"
+  for option in $("$binary" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+    echo "$page" | grep -q -- "$option" || fail "the manual page of $program lacks $option"
+  done
+done
+
 desktop="$root/usr/share/applications/voxmere.desktop"
 [ "$(grep -cx -e Type=Application -e Exec=voxmere -e Icon=voxmere -e Terminal=false "$desktop")" = 4 ] ||
   fail "the desktop entry lacks a line: $(cat "$desktop")"
