@@ -23,7 +23,7 @@ folder="$scratch/Voxmere"
 for file in voxmere.exe voxmere-world.exe config.ini README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt \
   bin/font/font.dds bin/font/fontInfo.txt bin/shader/Cube_VS.cso bin/shader/Cube_PS.cso bin/shader/Font_VS.cso \
   bin/shader/Font_PS.cso; do
-  [ -f "$folder/$file" ] || fail "the zip's Voxmere folder lacks $file: $(echo $listing)"
+  [ -f "$folder/$file" ] || fail "the zip's Voxmere folder lacks $file: ${listing//$'\n'/ }"
 done
 [ -z "$(echo "$listing" | grep -v '^Voxmere/')" ] || fail "files outside the Voxmere folder"
 
