@@ -1,7 +1,8 @@
 #version 330 core
 // Places one cube of the instanced mesh: mesh corner + the cube's minimum
 // corner, through the view and projection matrices (row vectors: p * M),
-// and shades each face from its normal and the cube's height.
+// and shades each face from its normal and the cube's height; the world
+// position goes on for the fog.
 
 // Vertex constant slot 0: world, view, projection and their product, each
 // stored transposed, which a column-major mat4 reads back untransposed.
@@ -17,6 +18,7 @@ layout(location = 1) in vec3 normal;
 layout(location = 3) in vec3 instancePosition;
 
 flat out vec3 faceColour;
+out vec3 worldPosition;
 
 const vec3 kGrass = vec3(0.32, 0.62, 0.18);
 const vec3 kEarth = vec3(0.50, 0.36, 0.22);
@@ -37,8 +39,9 @@ float FaceLight(vec3 n) {
 }
 
 void main() {
-    vec4 worldPosition = vec4(position + instancePosition, 1.0);
-    gl_Position = ToClipSpace(worldPosition * view * projection);
+    vec4 placed = vec4(position + instancePosition, 1.0);
+    gl_Position = ToClipSpace(placed * view * projection);
+    worldPosition = placed.xyz;
     float light = FaceLight(normal);
     faceColour = GroundColour(instancePosition.y, normal.y > 0.5) * light;
 }

@@ -1,6 +1,7 @@
 // Places one cube of the instanced mesh: mesh corner + the cube's minimum
 // corner, through the view and projection matrices (row vectors: p * M),
-// and shades each face from its normal and the cube's height.
+// and shades each face from its normal and the cube's height; the world
+// position goes on for the fog.
 //
 // Written for the HLSL subset that Wine's compiler accepts as well: one
 // function only (no calls to functions of our own), no ?:, and no
@@ -28,6 +29,7 @@ struct PixelInput
 {
     float4 position : SV_POSITION;
     nointerpolation float3 faceColour : COLOR0;
+    float3 worldPosition : TEXCOORD0;
 };
 
 static const float3 kGrass = float3(0.32, 0.62, 0.18);
@@ -41,6 +43,7 @@ PixelInput main(VertexInput input)
     PixelInput output;
     float4 worldPosition = float4(input.position + input.instancePosition, 1.0);
     output.position = mul(mul(worldPosition, view), projection);
+    output.worldPosition = worldPosition.xyz;
 
     // Ground colour by height: sand below 8 to 14 blocks, rock from 70 to
     // 85, snow from 95 to 105, each blend a smoothstep easing.

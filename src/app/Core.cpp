@@ -53,7 +53,6 @@ Core::Core(Platform* platform, RenderDeviceFactory createDevice, const RunOption
       clock_(nullptr),
       graphics_(nullptr),
       world_(nullptr),
-      clearColour_{0.6f, 0.6f, 0.6f, 1.0f},
       worldMatrix_(Matrix4::Identity()),
       wireframe_(false),
       adapterLine_{},
@@ -327,7 +326,7 @@ void Core::Update() {
 
 void Core::Render() {
     RenderDevice& device = *graphics_->Device();
-    graphics_->BeginFrame(clearColour_);
+    graphics_->BeginFrame(kSkyColour);
     Camera& camera = *player_->GetCamera();
     viewMatrix_ = camera.View();
     orthoMatrix_ = camera.Orthographic();

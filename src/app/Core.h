@@ -99,7 +99,6 @@ private:
     WorldClock* clock_;
     GraphicsDevice* graphics_;
     VoxelWorld* world_;
-    float clearColour_[4];
     Matrix4 viewMatrix_;
     Matrix4 worldMatrix_;
     Matrix4 orthoMatrix_;

@@ -199,6 +199,7 @@ void RunHarness::PrintStatistics() const {
     targets_.world->FillStatisticsLine(&line);
     std::printf("%s\n", line.text);
     std::printf("triangles drawn %u\n", static_cast<unsigned>(targets_.world->TrianglesDrawn()));
+    std::printf("bytes uploaded %llu\n", static_cast<unsigned long long>(targets_.world->BytesUploaded()));
     if (readyFrame_ > 0) {
         std::printf("world ready at frame %lld after %.0f ms\n", static_cast<long long>(readyFrame_), readyMs_);
     } else {

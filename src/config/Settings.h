@@ -45,6 +45,10 @@ struct TypedSettings {
     bool wholeSeed = false;
     // Opt-in: the window's sizes are real pixels on a scaled display.
     bool dpiAware = false;
+    // Opt-in looks: distance fog (both renderers), corner darkening (faces).
+    bool fog = false;
+    bool ambientOcclusion = false;
+    std::string faceShaderName = "bin\\shader\\Face";
 };
 
 // The settings file, read from the working directory.

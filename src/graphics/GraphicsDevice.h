@@ -8,6 +8,9 @@
 
 enum class RasterMode : int { Solid = 1, Wireframe = 2 };
 
+// The sky: the colour every frame is cleared to, and that fog fades into.
+inline constexpr float kSkyColour[4] = {0.6f, 0.6f, 0.6f, 1.0f};
+
 // The swap chain's size and presentation.
 struct DisplaySettings {
     uint32_t width = 0;

@@ -65,6 +65,7 @@ CubeLists Chunk::TakeLists() {
 
 void Chunk::AdoptLists(CubeLists lists, const BlockPosition& origin) {
     lists_ = std::move(lists);
+    ++listVersion_;
     listed_ = true;
     listOrigin_ = origin;
 }

@@ -7,6 +7,7 @@
 #include "graphics/Matrix.h"
 #include "world/CubeInstance.h"
 #include "world/Directions.h"
+#include "world/FaceQuads.h"
 #include "world/WorldCoordinates.h"
 
 // The blocks of one chunk, one byte each (0 air, anything else solid). The
@@ -34,6 +35,7 @@ struct CubeLists {
     std::unique_ptr<CubeInstance[]> faces;
     uint32_t faceCapacity = 0;
     uint32_t faceStart[7] = {};  // per direction, and the end
+    FaceQuads quads;  // with face quads on: the exposed faces merged
 };
 
 // One chunk of the world window: its blocks, its visible-cube list and the
@@ -91,6 +93,13 @@ public:
     // From now on every finished rebuild also lists the exposed faces of the
     // visible cubes, per direction.
     void EnableFaceLists() { listFaces_ = true; }
+    // From now on every finished rebuild also merges the face lists into
+    // quads (face lists included).
+    void EnableFaceQuads(const QuadOptions& options) {
+        listFaces_ = true;
+        listQuads_ = true;
+        quadOptions_ = options;
+    }
     // Clears dirty, sets queued and restarts the scan: the chunk enters the
     // rebuild queue.
     void BeginRebuild();
@@ -114,6 +123,14 @@ public:
     // scan order among cubes of one coordinate.
     uint32_t FaceCount(Direction direction) const;
     const CubeInstance* Faces(Direction direction) const;
+    // The face quads (made only after EnableFaceQuads).
+    const FaceQuads& Quads() const { return lists_.quads; }
+    // Lets go of the quads' corners once they are on the device; the runs
+    // by direction and their planes stay.
+    void ReleaseQuadCorners() { std::vector<QuadVertex>().swap(lists_.quads.corners); }
+    // Changes whenever the lists are replaced, so that what was made from
+    // them can tell it is out of date.
+    uint64_t ListVersion() const { return listVersion_; }
 
 private:
     // The links are kept in the order -x, +x, -z, +z, +y, -y.
@@ -136,6 +153,14 @@ private:
     int32_t FinishScan();
     // Sorts the pending cubes' faces into the face lists; returns its work.
     int32_t BuildFaceLists();
+    // Merges the face lists into quads; returns its work.
+    int32_t BuildFaceQuads();
+    void MergeLayer(Direction direction, int32_t layer, std::vector<uint16_t>& mask, int32_t firstCount,
+                    int32_t secondCount);
+    void EmitQuad(Direction direction, const int32_t (&lowBlock)[3], int32_t extentFirst, int32_t extentSecond,
+                  uint16_t key);
+    void FaceOcclusion(const int32_t (&block)[3], Direction direction, int (&levels)[4]) const;
+    bool IsSolidForOcclusion(int32_t x, int32_t y, int32_t z) const;
     void SaveScanPosition(uint32_t position);
 
     Vec3 centre_;
@@ -157,6 +182,9 @@ private:
     int32_t scanZ_;
 
     bool listFaces_;
+    bool listQuads_ = false;
+    QuadOptions quadOptions_;
+    uint64_t listVersion_ = 0;
     bool deferMarks_;
     uint8_t deferredSides_;  // bit per Direction
 };

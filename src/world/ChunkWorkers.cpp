@@ -168,7 +168,7 @@ ChunkBuilder::ChunkBuilder(const WorldSettings& settings) : settings_(settings),
         side.Initialize(settings.chunkWidth, settings.chunkHeight, nullptr);
     }
     if (settings.renderFaces) {
-        own_.EnableFaceLists();
+        own_.EnableFaceQuads(QuadOptionsOf(settings));
     }
 }
 

@@ -7,26 +7,30 @@
 #include "graphics/Matrix.h"
 #include "graphics/ShaderLoader.h"
 #include "platform/ErrorMessage.h"
+#include "graphics/GraphicsDevice.h"
+#include "world/Chunk.h"
 #include "world/CubeInstance.h"
 
 namespace {
 static_assert(sizeof(CubeMeshVertex) == 24, "the mesh stream expects 24-byte vertices");
-
-// Faces are drawn as indexed quads rather than instances of one face: a
-// software rasterizer such as llvmpipe pays several times more for an
-// instance than for its four vertices. Each corner carries what the cube
-// shader otherwise reads from the mesh and the instance streams.
-struct FaceVertex {
-    CubeMeshVertex corner;
-    CubeInstance cube;
-};
-static_assert(sizeof(FaceVertex) == 36, "the face stream expects 36-byte vertices");
 
 constexpr uint32_t kVertexCount = 24;
 constexpr uint32_t kIndexCount = 36;
 constexpr uint32_t kIndicesPerFace = 6;
 constexpr int kFaceCount = 6;
 constexpr uint32_t kMatricesBytes = 4 * sizeof(Matrix4);
+constexpr uint32_t kCornersPerQuad = 4;
+// Far enough that no eye ever reaches it: fog off.
+constexpr float kNoFog = 1.0e30f;
+
+// Pixel constant slot 0: the eye and where the fog starts; the sky's colour
+// and where the fog is full.
+struct FogConstants {
+    float eye[3];
+    float start;
+    float colour[3];
+    float end;
+};
 
 // Four vertices per face, positions spanning [0, s] on every axis.
 void BuildCubeVertices(float s, CubeMeshVertex (&v)[kVertexCount]) {
@@ -64,15 +68,27 @@ const InputElement kCubeLayout[3] = {
      .instanceStepRate = 1},
 };
 
-// One face corner per vertex: its mesh corner and the cube's position.
-const InputElement kFaceLayout[3] = {
-    {.semanticName = "POSITION", .format = Format::R32G32B32_Float},
-    {.semanticName = "NORMAL", .format = Format::R32G32B32_Float, .alignedByteOffset = 12},
-    {.semanticName = "TEXCOORD", .semanticIndex = 1, .format = Format::R32G32B32_Float, .alignedByteOffset = 24},
+// One quad corner per vertex: position, and direction with occlusion.
+const InputElement kQuadLayout[1] = {
+    {.semanticName = "POSITION", .format = Format::R32G32B32A32_Float},
 };
 
-// A list longer than this is drawn in parts; terrain chunks stay far below it.
-constexpr uint32_t kMaxFacesPerBatch = 16384;
+// The longest run of quads one draw takes; a longer run is drawn in parts.
+constexpr uint32_t kMaxQuadsPerDraw = 16384;
+
+// Which quads of a direction's run are turned towards the eye: a + face's
+// plane must lie below the eye's coordinate, a - face's above it.
+std::pair<uint32_t, uint32_t> QuadsTowardsEye(const FaceQuads& quads, int direction, float eyeAlong) {
+    const float* planes = quads.planes.data();
+    const float* first = planes + quads.start[direction];
+    const float* last = planes + quads.start[direction + 1];
+    if (direction % 2 == 0) {
+        last = std::partition_point(first, last, [eyeAlong](float plane) { return plane < eyeAlong; });
+    } else {
+        first = std::partition_point(first, last, [eyeAlong](float plane) { return plane <= eyeAlong; });
+    }
+    return {static_cast<uint32_t>(first - planes), static_cast<uint32_t>(last - first)};
+}
 
 bool CreateOrReport(RenderDevice& device, const BufferDesc& desc, const void* data, BufferHandle& out,
                     const char* message) {
@@ -89,11 +105,9 @@ CubeRenderer::CubeRenderer()
     : device_(nullptr),
       instanceCount_(0),
       capacity_(0),
+      bytesUploaded_(0),
       mesh_(),
-      faceBatchCapacity_(0),
-      faceBatch_(nullptr),
-      faceBatchUsed_(0),
-      faceDraws_() {}
+      quadBuffers_() {}
 
 bool CubeRenderer::CreateMesh(RenderDevice& device) {
     BuildCubeVertices(look_.voxelSize, mesh_);
@@ -134,6 +148,7 @@ bool CubeRenderer::Initialize(RenderDevice* device, uint32_t capacity, const Cub
     if (!CreateOrReport(*device, matricesDesc, nullptr, matricesBuffer_, "failed to create matrices buffer")) {
         return false;
     }
+
     if (!CreateShaders(*device)) {
         return false;
     }
@@ -146,7 +161,12 @@ bool CubeRenderer::Initialize(RenderDevice* device, uint32_t capacity, const Cub
     }
     const BufferDesc instanceDesc{
         .byteWidth = static_cast<uint32_t>(instanceBytes), .usage = Usage::Dynamic, .cpuWrite = true};
-    return CreateOrReport(*device, instanceDesc, nullptr, instanceBuffer_, "failed to create instance buffer");
+    if (!CreateOrReport(*device, instanceDesc, nullptr, instanceBuffer_, "failed to create instance buffer")) {
+        return false;
+    }
+    const BufferDesc fogDesc{
+        .byteWidth = sizeof(FogConstants), .usage = Usage::Dynamic, .bind = BindFlag::ConstantBuffer, .cpuWrite = true};
+    return CreateOrReport(*device, fogDesc, nullptr, fogBuffer_, "failed to create fog buffer");
 }
 
 void CubeRenderer::Shutdown() {
@@ -160,9 +180,15 @@ void CubeRenderer::Shutdown() {
     ReleaseHandle(*device_, instanceBuffer_);
     ReleaseHandle(*device_, matricesBuffer_);
     ReleaseHandle(*device_, inputLayout_);
+    ReleaseHandle(*device_, fogBuffer_);
     ReleaseHandle(*device_, faceLayout_);
-    ReleaseHandle(*device_, faceVertexBuffer_);
-    ReleaseHandle(*device_, faceIndexBuffer_);
+    ReleaseHandle(*device_, faceVertexShader_);
+    ReleaseHandle(*device_, facePixelShader_);
+    ReleaseHandle(*device_, quadIndexBuffer_);
+    for (auto& entry : quadBuffers_) {
+        ReleaseHandle(*device_, entry.second.buffer);
+    }
+    quadBuffers_.clear();
     device_ = nullptr;
 }
 
@@ -177,9 +203,27 @@ bool CubeRenderer::SetMatrices(RenderDevice& device, const Matrix4& world, const
                                        combined.Transposed()};
         std::memcpy(mapped, transposed, sizeof transposed);
         device.Unmap(matricesBuffer_);
+        bytesUploaded_ += sizeof transposed;
     }
     device.SetConstantBuffer(ShaderStage::Vertex, 0, matricesBuffer_);
     return true;
+}
+
+void CubeRenderer::SetFog(RenderDevice& device, const Vec3& eye) {
+    const bool fog = look_.fogEnd > 0.0f;
+    const FogConstants constants{.eye = {eye.x, eye.y, eye.z},
+                                 .start = fog ? look_.fogStart : kNoFog,
+                                 .colour = {kSkyColour[0], kSkyColour[1], kSkyColour[2]},
+                                 .end = fog ? look_.fogEnd : 2.0f * kNoFog};
+    void* mapped = device.MapDiscard(fogBuffer_);
+    if (mapped == nullptr) {
+        ShowErrorMessage("failed to lock fog buffer");
+    } else {
+        std::memcpy(mapped, &constants, sizeof constants);
+        device.Unmap(fogBuffer_);
+        bytesUploaded_ += sizeof constants;
+    }
+    device.SetConstantBuffer(ShaderStage::Pixel, 0, fogBuffer_);
 }
 
 void CubeRenderer::Bind(RenderDevice& device) {
@@ -206,92 +250,97 @@ bool CubeRenderer::UploadInstances(RenderDevice& device, uint32_t count, const C
     }
     std::memcpy(mapped, instances, static_cast<size_t>(count) * sizeof(CubeInstance));
     device.Unmap(instanceBuffer_);
+    bytesUploaded_ += static_cast<uint64_t>(count) * sizeof(CubeInstance);
+    return true;
+}
+
+bool CubeRenderer::CreateFaceShaders(RenderDevice& device) {
+    ShaderPair pair;
+    const ShaderPairResult result = LoadShaderPair(device, look_.faceShaderName, kQuadLayout, 1, pair);
+    if (result == ShaderPairResult::VertexShaderUnreadable) {
+        ShowErrorMessage("failed to read Face Vertex Shader");
+        return false;
+    }
+    if (result == ShaderPairResult::PixelShaderUnreadable) {
+        ShowErrorMessage("failed to read Face Pixel Shader");
+        return false;
+    }
+    faceVertexShader_ = pair.vertexShader;
+    facePixelShader_ = pair.pixelShader;
+    faceLayout_ = pair.inputLayout;
+    if (faceLayout_.id == 0) {
+        ShowErrorMessage("failed to create face input layout");
+        return false;
+    }
     return true;
 }
 
 bool CubeRenderer::InitializeFaces(RenderDevice& device) {
-    if (!LoadInputLayout(device, look_.shaderName, kFaceLayout, 3, faceLayout_)) {
-        ShowErrorMessage("failed to create face input layout");
+    if (!CreateFaceShaders(device)) {
         return false;
     }
-    faceBatchCapacity_ = std::min(capacity_, kMaxFacesPerBatch);
-    const std::vector<uint32_t> indices = BuildQuadIndices(faceBatchCapacity_);
+    const std::vector<uint32_t> indices = BuildQuadIndices(kMaxQuadsPerDraw);
     const auto indexBytes = static_cast<uint32_t>(indices.size() * sizeof(uint32_t));
-    const uint32_t vertexBytes = faceBatchCapacity_ * 4 * static_cast<uint32_t>(sizeof(FaceVertex));
-    const BufferDesc vertexDesc{.byteWidth = vertexBytes, .usage = Usage::Dynamic, .cpuWrite = true};
     return CreateOrReport(device, BufferDesc{.byteWidth = indexBytes, .bind = BindFlag::IndexBuffer}, indices.data(),
-                          faceIndexBuffer_, "failed to create face index buffer") &&
-           CreateOrReport(device, vertexDesc, nullptr, faceVertexBuffer_, "failed to create face vertex buffer");
+                          quadIndexBuffer_, "failed to create face index buffer");
 }
 
-void CubeRenderer::BeginFaces() {
-    faceBatch_ = nullptr;
-    faceBatchUsed_ = 0;
-    faceDraws_.clear();
-}
-
-bool CubeRenderer::MapFaceBatch(RenderDevice& device) {
-    if (faceBatch_ != nullptr && faceBatchUsed_ == faceBatchCapacity_) {
-        EndFaces(device);
-    }
-    if (faceBatch_ == nullptr) {
-        faceBatch_ = static_cast<uint8_t*>(device.MapDiscard(faceVertexBuffer_));
-        if (faceBatch_ == nullptr) {
-            ShowErrorMessage("failed to lock face vertex buffer");
-            return false;
-        }
-    }
-    return true;
-}
-
-void CubeRenderer::WriteFaceQuads(int face, const CubeInstance* cubes, uint32_t count) {
-    auto* out = reinterpret_cast<FaceVertex*>(faceBatch_) + static_cast<size_t>(4) * faceBatchUsed_;
-    const CubeMeshVertex* corners = &mesh_[4 * face];
-    for (uint32_t i = 0; i < count; ++i) {
-        for (int corner = 0; corner < 4; ++corner) {
-            *out++ = FaceVertex{corners[corner], cubes[i]};
-        }
-    }
-    faceDraws_.push_back(FaceDraw{faceBatchUsed_, count});
-    faceBatchUsed_ += count;
-}
-
-uint32_t CubeRenderer::AddFaces(RenderDevice& device, const FaceLists& faces) {
-    uint32_t added = 0;
-    for (int face = 0; face < kFaceCount; ++face) {
-        const CubeInstance* cubes = faces.cubes[face];
-        uint32_t left = faces.counts[face];
-        // A list that does not fit the rest of the batch starts a new one,
-        // unless it would not fit a whole batch either.
-        if (faceBatch_ != nullptr && left > faceBatchCapacity_ - faceBatchUsed_ && left <= faceBatchCapacity_) {
-            EndFaces(device);
-        }
-        while (left > 0) {
-            if (!MapFaceBatch(device)) {
-                break;
-            }
-            const uint32_t taken = std::min(left, faceBatchCapacity_ - faceBatchUsed_);
-            WriteFaceQuads(face, cubes, taken);
-            cubes += taken;
-            left -= taken;
-            added += taken;
-        }
-    }
-    return added;
-}
-
-void CubeRenderer::EndFaces(RenderDevice& device) {
-    if (faceBatch_ == nullptr) {
-        return;
-    }
-    device.Unmap(faceVertexBuffer_);
-    device.SetIndexBuffer(faceIndexBuffer_, Format::R32_Uint, 0);
-    const uint32_t stride = sizeof(FaceVertex);
-    const uint32_t offset = 0;
-    device.SetVertexBuffers(0, 1, &faceVertexBuffer_, &stride, &offset);
+void CubeRenderer::BindFaces(RenderDevice& device) {
+    device.SetIndexBuffer(quadIndexBuffer_, Format::R32_Uint, 0);
     device.SetInputLayout(faceLayout_);
-    for (const FaceDraw& draw : faceDraws_) {
-        device.DrawIndexed(kIndicesPerFace * draw.count, 0, static_cast<int32_t>(4 * draw.start));
+    device.SetVertexShader(faceVertexShader_);
+    device.SetPixelShader(facePixelShader_);
+    device.SetPrimitiveTopology(Topology::TriangleList);
+}
+
+// A chunk's quads go to the device once per list: the buffer made from
+// older lists is let go of first, and the corners once uploaded.
+const CubeRenderer::QuadBuffer& CubeRenderer::UploadedQuads(RenderDevice& device, Chunk& chunk) {
+    QuadBuffer& uploaded = quadBuffers_[&chunk];
+    if (uploaded.listVersion == chunk.ListVersion()) {
+        return uploaded;
     }
-    BeginFaces();
+    ReleaseHandle(device, uploaded.buffer);
+    uploaded.listVersion = chunk.ListVersion();
+    uploaded.quads = 0;
+    const std::vector<QuadVertex>& corners = chunk.Quads().corners;
+    const uint64_t bytes = static_cast<uint64_t>(corners.size()) * sizeof(QuadVertex);
+    if (corners.empty() || bytes > std::numeric_limits<uint32_t>::max()) {
+        return uploaded;
+    }
+    if (CreateOrReport(device, BufferDesc{.byteWidth = static_cast<uint32_t>(bytes)}, corners.data(), uploaded.buffer,
+                       "failed to create face vertex buffer")) {
+        uploaded.quads = static_cast<uint32_t>(corners.size() / kCornersPerQuad);
+        bytesUploaded_ += bytes;
+        chunk.ReleaseQuadCorners();
+    }
+    return uploaded;
+}
+
+void CubeRenderer::DrawQuadRange(RenderDevice& device, uint32_t first, uint32_t count) {
+    while (count > 0) {
+        const uint32_t taken = std::min(count, kMaxQuadsPerDraw);
+        device.DrawIndexed(kIndicesPerFace * taken, 0, static_cast<int32_t>(kCornersPerQuad * first));
+        first += taken;
+        count -= taken;
+    }
+}
+
+uint32_t CubeRenderer::DrawQuads(RenderDevice& device, Chunk& chunk, const Vec3& eye) {
+    const QuadBuffer& uploaded = UploadedQuads(device, chunk);
+    if (uploaded.quads == 0) {
+        return 0;
+    }
+    const uint32_t stride = sizeof(QuadVertex);
+    const uint32_t offset = 0;
+    device.SetVertexBuffers(0, 1, &uploaded.buffer, &stride, &offset);
+    const float eyeAlong[3] = {eye.x, eye.y, eye.z};
+    uint32_t drawn = 0;
+    for (int direction = 0; direction < kFaceCount; ++direction) {
+        const int axis = static_cast<int>(AxisOf(static_cast<Direction>(direction)));
+        const auto [first, count] = QuadsTowardsEye(chunk.Quads(), direction, eyeAlong[axis]);
+        DrawQuadRange(device, first, count);
+        drawn += count;
+    }
+    return drawn;
 }

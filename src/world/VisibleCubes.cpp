@@ -154,7 +154,11 @@ void Chunk::BeginRebuild() {
 }
 
 int32_t Chunk::FinishScan() {
-    const int32_t faceWork = listFaces_ ? BuildFaceLists() : 0;
+    int32_t faceWork = listFaces_ ? BuildFaceLists() : 0;
+    if (listQuads_) {
+        faceWork += BuildFaceQuads();
+    }
+    ++listVersion_;
     const uint32_t n = static_cast<uint32_t>(pending_.size());
     if (lists_.count > n) {
         // A shorter list is written over the old one, which keeps its storage.

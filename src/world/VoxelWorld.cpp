@@ -48,7 +48,7 @@ bool VoxelWorld::Initialize(const WorldSettings& settings, RenderDevice* device)
     generator_->Initialize(settings_.mapSeed, chunkWidth_, chunkHeight_, SeedRuleOf(settings_));
     if (device != nullptr) {
         renderer_ = new CubeRenderer();
-        if (!renderer_->Initialize(device, blocksPerChunk_, CubeLook{settings_.voxelSize, settings_.cubeShaderName})) {
+        if (!renderer_->Initialize(device, blocksPerChunk_, CubeLookOf(settings_))) {
             return false;
         }
         if (renderFaces_ && !renderer_->InitializeFaces(*device)) {
@@ -133,7 +133,7 @@ void VoxelWorld::BuildWorld() {
                 }
                 chunk->MoveTo(BlockPosition{x * chunkWidth_, y * chunkHeight_, z * chunkWidth_});
                 if (renderFaces_) {
-                    chunk->EnableFaceLists();
+                    chunk->EnableFaceQuads(QuadOptionsOf(settings_));
                 }
                 chunks_[ChunkKey{x, y, z}] = chunk;
                 ++chunkCount_;
@@ -171,6 +171,8 @@ void VoxelWorld::LinkNeighbours() {
         }
     }
 }
+
+uint64_t VoxelWorld::BytesUploaded() const { return renderer_ != nullptr ? renderer_->BytesUploaded() : 0; }
 
 void VoxelWorld::Shutdown() {
     RemoveCallback(&statisticsCallback_);

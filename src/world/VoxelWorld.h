@@ -70,9 +70,11 @@ public:
     uint32_t ChunkCount() const { return chunkCount_; }
     uint32_t ChunksDrawn() const { return chunksDrawn_; }
     uint32_t CubesDrawn() const { return cubesDrawn_; }
-    // Triangles drawn in the latest frame: 12 per cube, or 2 per face with
-    // renderFaces.
+    // Triangles drawn in the latest frame: 12 per cube, or 2 per face quad
+    // with renderFaces.
     uint32_t TrianglesDrawn() const { return trianglesDrawn_; }
+    // Bytes the latest frame's drawing wrote to the device.
+    uint64_t BytesUploaded() const;
     size_t GenerationQueueSize() const { return generationQueue_.size(); }
     size_t RebuildQueueSize() const { return rebuildQueue_.size(); }
     const std::deque<Chunk*>& GenerationQueue() const { return generationQueue_; }
@@ -107,7 +109,6 @@ private:
     void RunRebuilds(int32_t budget);
     void DrawChunks(RenderDevice& device, const Vec3& eye);
     void DrawChunkCubes(RenderDevice& device, const Chunk& chunk);
-    void DrawChunkFaces(RenderDevice& device, const Chunk& chunk, const Vec3& eye);
     void GenerateInParallel(unsigned threads);
     void RebuildInParallel(unsigned threads);
 
@@ -127,7 +128,7 @@ private:
     std::map<ChunkKey, Chunk*> chunks_;
     std::deque<Chunk*> generationQueue_;
     std::deque<Chunk*> rebuildQueue_;
-    std::vector<const Chunk*> drawList_;  // the chunks of the frame being drawn
+    std::vector<Chunk*> drawList_;  // the chunks of the frame being drawn
     uint32_t chunkCount_;
     uint32_t cubesDrawn_;
     uint32_t chunksDrawn_;

@@ -12,7 +12,7 @@
 namespace {
 constexpr uint32_t kIndicesPerCube = 36;
 constexpr uint32_t kTrianglesPerCube = 12;
-constexpr uint32_t kTrianglesPerFace = 2;
+constexpr uint32_t kTrianglesPerQuad = 2;
 constexpr uint32_t kStatisticsLineId = 4;
 constexpr int kStatisticsLineLength = 100;
 constexpr uint32_t kStatisticsLineX = 10;
@@ -33,31 +33,6 @@ Vec3 EyeOfView(const Matrix4& view) {
                 Dot(b, Cross(r0, r1)) / determinant};
 }
 
-// A face can be seen only from the outer side of its plane: a +x face of the
-// cube at x, whose plane lies at x + size, when the eye's x is beyond that,
-// a -x face, whose plane lies at x, when the eye's x is below that, and so
-// on. Each list is ordered along its axis, so the faces turned towards the
-// eye are one run at its start (+ faces) or end (- faces).
-FaceLists FacesTowardsEye(const Chunk& chunk, const Vec3& eye, float size) {
-    FaceLists lists;
-    for (int face = 0; face < kDirectionCount; ++face) {
-        const Direction direction = static_cast<Direction>(face);
-        const CubeInstance* first = chunk.Faces(direction);
-        const CubeInstance* last = first + chunk.FaceCount(direction);
-        const Axis axis = AxisOf(direction);
-        const float eyeAlong = CoordinateAlong(CubeInstance{eye.x, eye.y, eye.z}, axis);
-        if (face % 2 == 0) {
-            last = std::partition_point(
-                first, last, [&](const CubeInstance& c) { return CoordinateAlong(c, axis) + size < eyeAlong; });
-        } else {
-            first = std::partition_point(
-                first, last, [&](const CubeInstance& c) { return CoordinateAlong(c, axis) <= eyeAlong; });
-        }
-        lists.cubes[face] = first;
-        lists.counts[face] = static_cast<uint32_t>(last - first);
-    }
-    return lists;
-}
 }  // namespace
 
 void VoxelWorld::Render(RenderDevice& device, const Matrix4& world, const Matrix4& view,
@@ -69,11 +44,14 @@ void VoxelWorld::Render(RenderDevice& device, const Matrix4& world, const Matrix
     cubesDrawn_ = 0;
     trianglesDrawn_ = 0;
     frustum_->Build(view, projection);
+    const Vec3 eye = EyeOfView(view);
     if (renderer_ != nullptr) {
+        renderer_->ResetUploadCount();
         renderer_->SetMatrices(device, world, view, projection);
+        renderer_->SetFog(device, eye);
         renderer_->Bind(device);
     }
-    DrawChunks(device, EyeOfView(view));
+    DrawChunks(device, eye);
 }
 
 // Chunks are walked in key order; the walk ends at the first chunk that has
@@ -84,7 +62,7 @@ void VoxelWorld::DrawChunks(RenderDevice& device, const Vec3& eye) {
                           static_cast<float>(chunkWidth_) / 2.0f};
     drawList_.clear();
     for (const auto& entry : chunks_) {
-        const Chunk* chunk = entry.second;
+        Chunk* chunk = entry.second;
         if (!IsDrawable(*chunk)) {
             if (streamer_ != nullptr) {
                 continue;
@@ -92,6 +70,11 @@ void VoxelWorld::DrawChunks(RenderDevice& device, const Vec3& eye) {
             break;
         }
         if (!frustum_->IsBoxVisible(chunk->Centre(), halfExtent)) {
+            // Its quads go to the device now all the same, so that their
+            // corners do not wait in memory until it comes into view.
+            if (renderFaces_ && renderer_ != nullptr) {
+                renderer_->UploadQuads(device, *chunk);
+            }
             continue;
         }
         drawList_.push_back(chunk);
@@ -114,11 +97,10 @@ void VoxelWorld::DrawChunks(RenderDevice& device, const Vec3& eye) {
     };
     std::sort(drawList_.begin(), drawList_.end(),
               [&](const Chunk* a, const Chunk* b) { return distance(a) < distance(b); });
-    renderer_->BeginFaces();
-    for (const Chunk* chunk : drawList_) {
-        DrawChunkFaces(device, *chunk, eye);
+    renderer_->BindFaces(device);
+    for (Chunk* chunk : drawList_) {
+        trianglesDrawn_ += kTrianglesPerQuad * renderer_->DrawQuads(device, *chunk, eye);
     }
-    renderer_->EndFaces(device);
 }
 
 bool VoxelWorld::IsDrawable(const Chunk& chunk) const {
@@ -132,11 +114,6 @@ void VoxelWorld::DrawChunkCubes(RenderDevice& device, const Chunk& chunk) {
         device.DrawIndexedInstanced(kIndicesPerCube, renderer_->InstanceCount(), 0, 0, 0);
         trianglesDrawn_ += kTrianglesPerCube * count;
     }
-}
-
-// One draw per face direction, of the faces turned towards the eye.
-void VoxelWorld::DrawChunkFaces(RenderDevice& device, const Chunk& chunk, const Vec3& eye) {
-    trianglesDrawn_ += kTrianglesPerFace * renderer_->AddFaces(device, FacesTowardsEye(chunk, eye, settings_.voxelSize));
 }
 
 short VoxelWorld::FillStatisticsLine(OverlayLine* lines) {

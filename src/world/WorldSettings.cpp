@@ -1,6 +1,10 @@
 #include "world/WorldSettings.h"
 
+#include <algorithm>
+
 #include "config/Settings.h"
+#include "world/CubeRenderer.h"
+#include "world/FaceQuads.h"
 #include "platform/ErrorMessage.h"
 #include "platform/SystemMemory.h"
 
@@ -25,8 +29,32 @@ WorldSettings WorldSettingsFrom(const TypedSettings& settings) {
     world.updateSpeed = settings.updateSpeed;
     world.voxelSize = settings.voxelSize;
     world.cubeShaderName = settings.cubeShaderName;
+    world.faceShaderName = settings.faceShaderName;
+    world.ambientOcclusion = settings.ambientOcclusion;
+    world.fog = settings.fog;
     world.streamThreads = settings.streamThreads;
     return world;
+}
+
+// The fog is full where the window's edge can come nearest the player (the
+// window moves a chunk at a time) and starts halfway there.
+CubeLook CubeLookOf(const WorldSettings& settings) {
+    CubeLook look{.voxelSize = settings.voxelSize,
+                  .shaderName = settings.cubeShaderName,
+                  .faceShaderName = settings.faceShaderName};
+    if (settings.fog) {
+        const float nearestEdge =
+            static_cast<float>(settings.terrainWidth) / 2.0f - static_cast<float>(settings.chunkWidth);
+        look.fogEnd = std::max(nearestEdge, 1.0f);
+        look.fogStart = look.fogEnd / 2.0f;
+    }
+    return look;
+}
+
+QuadOptions QuadOptionsOf(const WorldSettings& settings) {
+    return QuadOptions{.merge = settings.voxelSize == 1.0f,
+                       .occlusion = settings.ambientOcclusion,
+                       .voxelSize = settings.voxelSize};
 }
 
 SeedRule SeedRuleOf(const WorldSettings& settings) {

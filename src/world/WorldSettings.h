@@ -22,12 +22,20 @@ struct WorldSettings {
     int32_t updateSpeed = 0;  // visible-cube rebuild work per frame
     float voxelSize = 1.0f;
     std::string cubeShaderName;
+    std::string faceShaderName;
+    bool ambientOcclusion = false;  // face corners darkened by their neighbours (faces only)
+    bool fog = false;               // distance fog into the sky, full at the window's edge
     // Background threads that generate and list chunks; 0 streams on the
     // main thread under the two budgets.
     int32_t streamThreads = 0;
 };
 
 WorldSettings WorldSettingsFrom(const TypedSettings& settings);
+
+struct CubeLook;
+struct QuadOptions;
+CubeLook CubeLookOf(const WorldSettings& settings);
+QuadOptions QuadOptionsOf(const WorldSettings& settings);
 
 // The rule by which mapSeed seeds the terrain noise.
 SeedRule SeedRuleOf(const WorldSettings& settings);

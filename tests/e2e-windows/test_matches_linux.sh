@@ -76,6 +76,14 @@ same_picture "$linux_dir/shot.png" "$windows_dir/shot.png" "screenshot"
 (cd "$windows_dir" && wine_run voxmere.exe "${run[@]/shot.png/faces.png}" --set renderFaces=true > out.txt 2>&1) ||
   fail "Windows with renderFaces: $(cat "$windows_dir/out.txt")"
 same_picture "$linux_dir/shot.png" "$windows_dir/faces.png" "screenshot with renderFaces"
+# Faces kept on the card, with fog and ambient occlusion: both programs draw alike.
+looks=(--set renderFaces=true --set fog=true --set ambientOcclusion=true)
+(cd "$linux_dir" && "$BUILD/voxmere" "${run[@]/shot.png/looks.png}" "${looks[@]}" > out.txt 2>&1) ||
+  fail "Linux with the new looks: $(cat "$linux_dir/out.txt")"
+(cd "$windows_dir" && wine_run voxmere.exe "${run[@]/shot.png/looks.png}" "${looks[@]}" > out.txt 2>&1) ||
+  fail "Windows with the new looks: $(cat "$windows_dir/out.txt")"
+cmp -s "$linux_dir/shot.png" "$linux_dir/looks.png" && fail "the new looks change nothing"
+same_picture "$linux_dir/looks.png" "$windows_dir/looks.png" "screenshot with fog and ambient occlusion"
 # The overlay is drawn: its lines are near-white on the grey sky.
 text="$(white_share "$windows_dir/shot.png" 200x100+0+0)"
 awk -v s="$text" 'BEGIN { exit !(s > 0.02) }' || fail "no overlay text in the Windows screenshot ($text)"

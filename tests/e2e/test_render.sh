@@ -5,12 +5,12 @@
 # faces, and the face renderer's picture equal to the cube renderer's up to a
 # few edge pixels, with the same statistics line and far fewer triangles.
 #
-# The tolerance: the cube renderer also draws the faces between two solid
-# cubes. Where such a hidden face meets a visible one at the same depth, an
-# edge pixel may show either; without the hidden faces it takes the visible
-# face's colour. Such pixels are single and scattered (about 100 of 230,400
-# here); a missing direction of faces changes whole faces (12,290 pixels
-# without the -x faces). Up to 0.1 % may differ.
+# The tolerance: the faces renderer grows each merged quad by a fiftieth of a
+# pixel so that quads meeting in T-junctions overlap; where a top face meets
+# a side face an edge pixel may then show the other one. Such pixels are
+# single and scattered along block edges (about 1,300 of 230,400 here); a
+# missing direction of faces changes whole faces (12,290 pixels without the
+# -x faces). Up to 1 % may differ.
 set -u
 BUILD="$1"
 . "$(dirname "$0")/lib.sh"
@@ -27,9 +27,8 @@ render() {
 }
 render cubes
 render cubes-wire --input wireframe.txt
-echo "renderFaces=true" >> config.ini
-render faces
-render faces-wire --input wireframe.txt
+render faces --set renderFaces=true
+render faces-wire --input wireframe.txt --set renderFaces=true
 
 [ "$(identify -format '%m %wx%h' cubes.png)" = "PNG 640x360" ] || fail "the screenshot is not a 640x360 PNG"
 sky="$(sky_share cubes.png)"
@@ -54,7 +53,7 @@ cube_triangles="$(triangles cubes.txt)" face_triangles="$(triangles faces.txt)"
 ((face_triangles > 0 && 3 * face_triangles < cube_triangles)) || fail "triangles: $face_triangles, $cube_triangles"
 differing="$(compare -metric AE cubes.png faces.png null: 2>&1)"
 echo "$differing of $((640 * 360)) pixels differ between the renderers"
-[[ "$differing" =~ ^[0-9]+$ ]] && ((differing * 1000 <= 640 * 360)) || fail "$differing pixels differ, more than 0.1 %"
+[[ "$differing" =~ ^[0-9]+$ ]] && ((differing * 100 <= 640 * 360)) || fail "$differing pixels differ, more than 1 %"
 
 cp cubes.png "$BUILD/e2e-render.png" 2>/dev/null
 cp cubes-wire.png "$BUILD/e2e-render-wireframe.png" 2>/dev/null

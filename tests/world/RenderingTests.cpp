@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "RecordingDevice.h"
@@ -49,10 +50,17 @@ class Rendering : public WorldTest {
 protected:
     void SetUp() override {
         WorldTest::SetUp();
-        for (const char* suffix : {"_VS.glsl", "_PS.glsl"}) std::ofstream(folder_.File("cube") + suffix) << "//\n";
+        for (const char* name : {"cube", "face"}) {
+            for (const char* suffix : {"_VS.glsl", "_PS.glsl"}) std::ofstream(folder_.File(name) + suffix) << "//\n";
+        }
         settings.cubeShaderName = folder_.File("cube");
+        settings.faceShaderName = folder_.File("face");
     }
-    CubeLook Look() const { return CubeLook{settings.voxelSize, settings.cubeShaderName}; }
+    CubeLook Look() const {
+        return CubeLook{.voxelSize = settings.voxelSize,
+                        .shaderName = settings.cubeShaderName,
+                        .faceShaderName = settings.faceShaderName};
+    }
     ScratchFolder folder_{"voxmere_world"};
     RecordingDevice device;
 };
@@ -127,49 +135,24 @@ TEST_F(Rendering, EachStartFailureShowsItsMessageAndLeavesNothingBehind) {
     }
 }
 
-// Faces go into one map of 16384 quads (or of the capacity when smaller) as
-// they come, four corners each: a list that does not fit the rest of the map
-// starts the next one, and only a list longer than a whole map is split. A
-// failed map skips its list. Each face buffer's failure has its message.
-TEST_F(Rendering, FaceListsFillMapsOfQuadsInOrder) {
-    const std::pair<int, const char*> failures[] = {{5, "failed to create face index buffer"},
-                                                    {6, "failed to create face vertex buffer"}};
-    for (const auto& [nth, message] : failures) {
+// The face pipeline's start failures each have their message and leave
+// nothing behind: the face shaders' files, the face layout, the quad indices.
+TEST_F(Rendering, FaceStartFailuresShowTheirMessages) {
+    const std::pair<std::function<void(RecordingDevice&)>, const char*> failures[] = {
+        {[](RecordingDevice& d) { d.failingNth["CreateBuffer"] = 6; }, "failed to create face index buffer"},
+        {[](RecordingDevice& d) { d.failingNth["CreateInputLayout"] = 2; }, "failed to create face input layout"},
+        {[this](RecordingDevice&) { std::remove((folder_.File("face") + "_PS.glsl").c_str()); },
+         "failed to read Face Pixel Shader"},
+        {[this](RecordingDevice&) { std::remove((folder_.File("face") + "_VS.glsl").c_str()); },
+         "failed to read Face Vertex Shader"}};
+    for (const auto& [prepare, message] : failures) {
         RecordingDevice failing;
-        failing.failingNth["CreateBuffer"] = nth;  // after the cube's four
+        prepare(failing);
         CubeRenderer renderer;
         EXPECT_TRUE(renderer.Initialize(&failing, 8, Look()) && !renderer.InitializeFaces(failing));
         EXPECT_EQ(CapturedMessages().back(), message);
         renderer.Shutdown();
-        EXPECT_EQ(failing.LiveObjects(), 0u);
-    }
-    {
-        RecordingDevice failing;
-        failing.failingNth["CreateInputLayout"] = 2;  // the face layout, after the cube's
-        CubeRenderer renderer;
-        EXPECT_TRUE(renderer.Initialize(&failing, 8, Look()) && !renderer.InitializeFaces(failing));
-        EXPECT_EQ(CapturedMessages().back(), "failed to create face input layout");
-        renderer.Shutdown();
-        EXPECT_EQ(failing.LiveObjects(), 0u);
-    }
-    CubeRenderer renderer;
-    ASSERT_TRUE(renderer.Initialize(&device, 20000, Look()) && renderer.InitializeFaces(device));
-    std::vector<CubeInstance> cubes(20000);
-    for (size_t i = 0; i < cubes.size(); ++i) cubes[i] = CubeInstance{static_cast<float>(i), 1, 2};
-    FaceLists lists;
-    lists.cubes[1] = lists.cubes[4] = lists.cubes[5] = cubes.data();
-    lists.counts[1] = 5, lists.counts[4] = 20000, lists.counts[5] = 12765;  // 16384 - 3621 + 2
-    renderer.BeginFaces();
-    device.failingNth["MapDiscard"] = 3;
-    EXPECT_EQ(renderer.AddFaces(device, lists), 20005u);
-    renderer.EndFaces(device);
-    EXPECT_EQ(device.CallsStartingWith("DrawIndexed"), (std::vector<std::string>{"DrawIndexed 30 0 0",
-                                                                                 "DrawIndexed 98274 0 20",
-                                                                                 "DrawIndexed 21726 0 0"}));
-    EXPECT_EQ(CapturedMessages().back(), "failed to lock face vertex buffer");
-    const std::vector<float> v = Values(device, "SetVertexBuffers", 0, 9 * 4 * 3621);
-    for (size_t i = 0; i < v.size(); i += 9) {  // the rest of the +x list
-        ASSERT_TRUE(v[i + 6] == i / 36 + 16379 && v[i + 3] == 1 && v[i + 5] == 0) << i / 9;
+        EXPECT_EQ(failing.LiveObjects(), 0u) << message;
     }
 }
 
@@ -231,13 +214,13 @@ TEST_F(WorldDrawing, CulledChunksAreSkippedAndTheWalkEndsAtTheFirstChunkWithoutC
     std::vector<std::string> draws(10, "DrawIndexedInstanced 36 1 0 0 0");
     draws[0] = "DrawIndexedInstanced 36 3 0 0 0";
     EXPECT_EQ(Draws(), draws);
-    EXPECT_EQ(device.Count("MapDiscard"), 1u + 10u);  // matrices, then one per drawn list
+    EXPECT_EQ(device.Count("MapDiscard"), 2u + 10u);  // matrices, fog, then one per drawn list
     OverlayLine line;
     EXPECT_EQ(world.FillStatisticsLine(&line), 1);
     EXPECT_STREQ(line.text, "chunks rendered  11 /  16 (    12 cubes)");
     EXPECT_TRUE(line.id == 4u && line.maximumLength == 100 && line.x == 10u && line.y == 110u);
     world.FindChunk({2, 0, 0})->Clear();
-    device.failingNth["MapDiscard"] = 11 + 2;  // the upload of (0, 0, 1) in the next frame
+    device.failingNth["MapDiscard"] = 12 + 3;  // the upload of (0, 0, 1) in the next frame
     Draw(12, 8, 9);
     EXPECT_TRUE(world.ChunksDrawn() == 6u && world.CubesDrawn() == 7u && world.TrianglesDrawn() == 12u * 4);
     EXPECT_EQ(Draws(), std::vector<std::string>(4, "DrawIndexedInstanced 36 1 0 0 0"));
@@ -252,45 +235,47 @@ TEST_F(WorldDrawing, CulledChunksAreSkippedAndTheWalkEndsAtTheFirstChunkWithoutC
     EXPECT_EQ(failing.LiveObjects(), 0u);
 }
 
-// With renderFaces each drawn chunk, nearest first, writes the faces that can
-// face the eye into one shared map, each as its cube's four corners of that
-// face, and draws each list as a range of quads. Of two stacked cubes
-// at (3, 3, 3) and (3, 4, 3), seen from z = -40: the -z faces always, the top
-// one's +y face from above y = 5, the lower one's -y face from below y = 3,
-// the +x faces from beyond x = 3 + voxelSize, the -x faces from below x = 3.
-TEST_F(WorldDrawing, OnlyFacesTurnedTowardsTheEyeAreDrawnNearestChunkFirst) {
+// With renderFaces each chunk's quads go to the device once, into a buffer of
+// their own, and a frame draws per direction the run of quads turned towards
+// the eye. Two stacked cubes at (3, 3, 3) and (3, 4, 3) make six quads, one
+// per direction (+z, -z, +y, -y, +x, -x); seen from (4.5, 8, -40) the -z, +y
+// and +x ones face the eye. A still frame uploads only its constants.
+TEST_F(WorldDrawing, ChunkQuadsAreUploadedOnceAndOnlyThoseTurnedTowardsTheEyeDrawn) {
     Build(true);
     Solid({0, 0, 0}, {{3, 3, 3}, {3, 4, 3}});
     Draw(4.5f, 8, -40);
-    EXPECT_EQ(Draws(), (std::vector<std::string>{"DrawIndexed 12 0 0", "DrawIndexed 6 0 8", "DrawIndexed 12 0 12"}));
-    const std::vector<float> mesh = Values(device, "SetVertexBuffers", 0, 144, false);  // the cube's
-    const std::vector<float> v = Values(device, "SetVertexBuffers", 0, 9 * 4 * 5);
-    const int listFaces[5] = {1, 1, 2, 4, 4};
-    const float cubeY[5] = {3, 4, 4, 3, 4};
-    for (int corner = 0; corner < 20; ++corner) {
-        const float* at = &v[9 * corner];
-        EXPECT_TRUE(std::equal(at, at + 6, &mesh[6 * (4 * listFaces[corner / 4] + corner % 4)])) << corner;
-        EXPECT_TRUE(at[6] == 3 && at[7] == cubeY[corner / 4] && at[8] == 3) << corner;
-    }
-    EXPECT_EQ(world.TrianglesDrawn(), 2u * 5);
-    OverlayLine line;
-    world.FillStatisticsLine(&line);
-    EXPECT_STREQ(line.text, "chunks rendered   1 /  16 (     2 cubes)");
-    const std::pair<float, uint32_t> eyes[] = {{2, 2 + 1 + 2}, {4, 2}};  // -z, -y, -x; -z only: both planes touch
-    for (const auto& [at, faces] : eyes) {
+    EXPECT_EQ(Draws(), (std::vector<std::string>{"DrawIndexed 6 0 4", "DrawIndexed 6 0 8", "DrawIndexed 6 0 16"}));
+    EXPECT_EQ(world.TrianglesDrawn(), 2u * 3);
+    constexpr uint64_t kConstants = 4 * 64 + 32;
+    EXPECT_EQ(world.BytesUploaded(), kConstants + 6 * 4 * sizeof(QuadVertex));
+    // The -z quad in the cube mesh's corner order: direction 1, level 3 (no occlusion), then its place.
+    const std::vector<float> corners = Values(device, "SetVertexBuffers", 0, 16 * 6);
+    EXPECT_EQ(std::vector<float>(corners.begin() + 16, corners.begin() + 32),
+              (std::vector<float>{3, 3, 3, 25, 3, 5, 3, 57, 4, 3, 3, 89, 4, 5, 3, 121}));
+    Draw(4.5f, 8, -40);
+    EXPECT_EQ(world.BytesUploaded(), kConstants);
+    EXPECT_EQ(device.Count("CreateBuffer"), 0u);
+    const std::pair<float, uint32_t> eyes[] = {{2, 3}, {4, 1}};  // -z, -y, -x; -z only: both planes touch
+    for (const auto& [at, quads] : eyes) {
         Draw(at, at, -40);
-        EXPECT_EQ(world.TrianglesDrawn(), 2u * faces) << at;
+        EXPECT_EQ(world.TrianglesDrawn(), 2u * quads) << at;
     }
+    // New lists: a new buffer, the old one let go of.
+    const size_t live = device.LiveObjects();
+    Solid({0, 0, 0}, {{3, 5, 3}});
+    Draw(4.5f, 8, -40);
+    EXPECT_TRUE(device.Count("CreateBuffer") == 1u && device.LiveObjects() == live);
     world.Shutdown();
-    settings.voxelSize = 0.5f;  // the +x faces now lie at x = 3.5
+    EXPECT_EQ(device.LiveObjects(), 0u);
+    settings.voxelSize = 0.5f;  // cubes no longer fill their blocks: no merging; +x faces at x = 3.5
     Build(true);
     Solid({0, 0, 0}, {{3, 3, 3}, {3, 4, 3}});
     Draw(4, 4, -40);
     EXPECT_EQ(world.TrianglesDrawn(), 2u * (2 + 2));
-    // Chunk (1, 0, 0) is nearer than (0, 0, 0), which comes first in key order.
+    // Chunk (1, 0, 0) is nearer than (0, 0, 0), which comes first in key order: it is drawn first.
     for (int32_t z = 1; z < 4; ++z) world.FindChunk({0, 0, z})->SetBlock(0, 0, 0, 0);  // content, no cubes
     Solid({1, 0, 0}, {{3, 3, 3}});
     Draw(12, 8, -40);
-    EXPECT_EQ(device.Count("MapDiscard"), 2u);
-    EXPECT_EQ(Values(device, "SetVertexBuffers", 0, 9), (std::vector<float>{0, 0, 0, 0, 0, -1, 11, 3, 3}));
+    EXPECT_EQ(device.Count("SetVertexBuffers"), 3u);  // the cube mesh's, then one per chunk
+    EXPECT_EQ(Values(device, "SetVertexBuffers", 0, 1), (std::vector<float>{3}));
 }

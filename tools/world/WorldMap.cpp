@@ -4,11 +4,11 @@
 #include <climits>
 #include <cmath>
 
+#include "graphics/GraphicsDevice.h"
 #include "world/Chunk.h"
 #include "world/VoxelWorld.h"
 
 namespace {
-constexpr float kSkyColour[3] = {0.6f, 0.6f, 0.6f};  // the viewer's clear colour
 constexpr uint8_t kMarkColour[3] = {230, 30, 30};
 // How much one block of height difference between neighbours tilts the light.
 constexpr float kReliefStrength = 0.18f;
