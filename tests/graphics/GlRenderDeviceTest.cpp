@@ -57,6 +57,7 @@ protected:
         camera_.BuildProjection(ViewSettings{.windowWidth = kWidth, .windowHeight = kHeight});
         graphics_.BeginFrame(kSky);
         cubes_.SetMatrices(*device_, Matrix4::Identity(), camera_.View(), camera_.Projection());
+        cubes_.SetFog(*device_, Vec3{});
         cubes_.Bind(*device_);
         cubes_.UploadInstances(*device_, static_cast<uint32_t>(positions.size()), positions.data());
         device_->DrawIndexedInstanced(36, static_cast<uint32_t>(positions.size()), 0, 0, 0);
