@@ -90,6 +90,19 @@ std::pair<uint32_t, uint32_t> QuadsTowardsEye(const FaceQuads& quads, int direct
     return {static_cast<uint32_t>(first - planes), static_cast<uint32_t>(last - first)};
 }
 
+// Loads a shader pair; an unreadable file shows "failed to read <what>Vertex
+// Shader" or "... Pixel Shader" and gives false.
+bool LoadShaderPairOrReport(RenderDevice& device, const std::string& baseName, const InputElement* layout,
+                            uint32_t layoutCount, const std::string& what, ShaderPair& pair) {
+    const ShaderPairResult result = LoadShaderPair(device, baseName, layout, layoutCount, pair);
+    if (result == ShaderPairResult::Loaded) {
+        return true;
+    }
+    const char* stage = result == ShaderPairResult::VertexShaderUnreadable ? "Vertex Shader" : "Pixel Shader";
+    ShowErrorMessage(("failed to read " + what + stage).c_str());
+    return false;
+}
+
 bool CreateOrReport(RenderDevice& device, const BufferDesc& desc, const void* data, BufferHandle& out,
                     const char* message) {
     if (!device.CreateBuffer(desc, data, out)) {
@@ -122,13 +135,7 @@ bool CubeRenderer::CreateMesh(RenderDevice& device) {
 
 bool CubeRenderer::CreateShaders(RenderDevice& device) {
     ShaderPair pair;
-    const ShaderPairResult result = LoadShaderPair(device, look_.shaderName, kCubeLayout, 3, pair);
-    if (result == ShaderPairResult::VertexShaderUnreadable) {
-        ShowErrorMessage("failed to read Vertex Shader");
-        return false;
-    }
-    if (result == ShaderPairResult::PixelShaderUnreadable) {
-        ShowErrorMessage("failed to read Pixel Shader");
+    if (!LoadShaderPairOrReport(device, look_.shaderName, kCubeLayout, 3, "", pair)) {
         return false;
     }
     vertexShader_ = pair.vertexShader;
@@ -256,13 +263,7 @@ bool CubeRenderer::UploadInstances(RenderDevice& device, uint32_t count, const C
 
 bool CubeRenderer::CreateFaceShaders(RenderDevice& device) {
     ShaderPair pair;
-    const ShaderPairResult result = LoadShaderPair(device, look_.faceShaderName, kQuadLayout, 1, pair);
-    if (result == ShaderPairResult::VertexShaderUnreadable) {
-        ShowErrorMessage("failed to read Face Vertex Shader");
-        return false;
-    }
-    if (result == ShaderPairResult::PixelShaderUnreadable) {
-        ShowErrorMessage("failed to read Face Pixel Shader");
+    if (!LoadShaderPairOrReport(device, look_.faceShaderName, kQuadLayout, 1, "Face ", pair)) {
         return false;
     }
     faceVertexShader_ = pair.vertexShader;
